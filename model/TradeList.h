@@ -1,0 +1,32 @@
+// CTradeList: the document's ordered list of trade records, held by value. Every record
+// enters through AddTail, which zero-fills padding, so stored bytes are always canonical.
+#pragma once
+
+#include <cstddef>
+#include <list>
+
+#include "TradeRecord.h"
+
+class CTradeList
+{
+public:
+    using iterator = std::list<TradeRecord>::iterator;
+    using const_iterator = std::list<TradeRecord>::const_iterator;
+
+    // Appends a copy of the record (padding zeroed) and returns its position.
+    iterator AddTail(const TradeRecord& trade);
+    // Removes the record at the position; returns the position after it.
+    iterator RemoveAt(iterator where) { return m_records.erase(where); }
+    void RemoveAll() { m_records.clear(); }
+
+    std::size_t GetCount() const { return m_records.size(); }
+    bool IsEmpty() const { return m_records.empty(); }
+
+    iterator begin() { return m_records.begin(); }
+    iterator end() { return m_records.end(); }
+    const_iterator begin() const { return m_records.begin(); }
+    const_iterator end() const { return m_records.end(); }
+
+private:
+    std::list<TradeRecord> m_records;
+};
