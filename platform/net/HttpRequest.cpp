@@ -1,0 +1,149 @@
+#include "platform/net/HttpRequest.h"
+
+#include <curl/curl.h>
+#include <memory>
+
+namespace {
+
+// The headers every request carries, once each; they replace libcurl's own Accept and it
+// adds no User-Agent of its own.
+constexpr const char* kAcceptHeader = "Accept: text/*";
+constexpr const char* kUserAgentHeader = "User-Agent: Tallyfern";
+// libcurl measures the stall as "fewer than this many bytes a second".
+constexpr long kStallBytesPerSecond = 1;
+// Response headers past this size are no quote service's; the exchange is given up.
+constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+
+struct CurlGlobal
+{
+    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    ~CurlGlobal() { curl_global_cleanup(); }
+    CurlGlobal(const CurlGlobal&) = delete;
+    CurlGlobal& operator=(const CurlGlobal&) = delete;
+};
+
+void EnsureCurlGlobal()
+{
+    static CurlGlobal global;
+}
+
+struct EasyDeleter
+{
+    void operator()(CURL* p) const { curl_easy_cleanup(p); }
+};
+struct SlistDeleter
+{
+    void operator()(curl_slist* p) const { curl_slist_free_all(p); }
+};
+
+bool StartsWithHttpStatus(const std::string& strLine)
+{
+    return strLine.rfind("HTTP/", 0) == 0;
+}
+
+} // namespace
+
+CHttpRequest::CHttpRequest(const HttpUrl& url, const HttpLimits& limits)
+    : m_url(url), m_limits(limits)
+{
+}
+
+std::size_t CHttpRequest::OnHeader(char* pData, std::size_t nSize, std::size_t nCount, void* pUser)
+{
+    auto* pThis = static_cast<CHttpRequest*>(pUser);
+    const std::size_t nBytes = nSize * nCount;
+    std::string strLine(pData, nBytes);
+    while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r')) {
+        strLine.pop_back();
+    }
+    // An interim response (100 Continue) is followed by the real one: keep only the last.
+    if (StartsWithHttpStatus(strLine)) {
+        pThis->m_strRawHeaders.clear();
+    }
+    if (pThis->m_strRawHeaders.size() + strLine.size() + 2 > kMaxHeaderBytes) {
+        return 0;
+    }
+    pThis->m_strRawHeaders += strLine;
+    pThis->m_strRawHeaders += "\r\n";
+    return nBytes;
+}
+
+std::size_t CHttpRequest::OnBody(char* pData, std::size_t nSize, std::size_t nCount, void* pUser)
+{
+    auto* pThis = static_cast<CHttpRequest*>(pUser);
+    const std::size_t nBytes = nSize * nCount;
+    const std::size_t nRoom = pThis->m_limits.nMaxBodyBytes - pThis->m_strBody.size();
+    if (nBytes > nRoom) {
+        // The reader sees the end of the data at the cap; the rest is not fetched.
+        pThis->m_strBody.append(pData, nRoom);
+        pThis->m_bTruncated = true;
+        return 0;
+    }
+    pThis->m_strBody.append(pData, nBytes);
+    return nBytes;
+}
+
+bool CHttpRequest::Send(const HttpCredentials* pCredentials)
+{
+    EnsureCurlGlobal();
+    m_nStatus = 0;
+    m_strRawHeaders.clear();
+    m_strBody.clear();
+    m_bTruncated = false;
+    m_strError.clear();
+
+    std::unique_ptr<CURL, EasyDeleter> pCurl(curl_easy_init());
+    if (!pCurl) {
+        m_strError = "cannot create an HTTP handle";
+        return false;
+    }
+    curl_slist* pList = curl_slist_append(nullptr, kAcceptHeader);
+    if (pList != nullptr) {
+        curl_slist* pMore = curl_slist_append(pList, kUserAgentHeader);
+        if (pMore == nullptr) {
+            curl_slist_free_all(pList);
+        }
+        pList = pMore;
+    }
+    std::unique_ptr<curl_slist, SlistDeleter> pHeaders(pList);
+    if (!pHeaders) {
+        m_strError = "out of memory";
+        return false;
+    }
+
+    CURL* h = pCurl.get();
+    const std::string strUrl = FormatHttpUrl(m_url);
+    curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, pHeaders.get());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, m_limits.nConnectTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, m_limits.nStallTimeoutSec);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHttpRequest::OnHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpRequest::OnBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+    if (pCredentials != nullptr) {
+        curl_easy_setopt(h, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+        curl_easy_setopt(h, CURLOPT_USERNAME, pCredentials->strUser.c_str());
+        curl_easy_setopt(h, CURLOPT_PASSWORD, pCredentials->strPassword.c_str());
+    }
+
+    const CURLcode rc = curl_easy_perform(h);
+    long nStatus = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &nStatus);
+    m_nStatus = static_cast<int>(nStatus);
+    if (rc == CURLE_WRITE_ERROR && m_bTruncated) {
+        return m_nStatus != 0;
+    }
+    if (rc != CURLE_OK) {
+        m_strError = curl_easy_strerror(rc);
+        return false;
+    }
+    return m_nStatus != 0;
+}

@@ -1,0 +1,37 @@
+// The four readers that take price and change out of a quote reply. None reports a failure:
+// what is missing stays at the value the caller set (0) or the value found so far.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/net/HttpLineReader.h"
+
+// One line of a reply as the readers see it: read by the line reader, tags removed.
+bool ReadQuoteLine(CHttpLineReader& reader, std::string& strLine);
+
+// Field nField (1-based) of a comma-separated line: the text between commas nField-1 and
+// nField, or to the end of the line for the last field. Empty when the line has too few
+// commas, so a reader never looks past the line.
+std::optional<std::string_view> CsvField(std::string_view line, int nField);
+
+// US quote server and the version page: price in field 2, change in field 5.
+void ReadUsCsvQuote(CHttpLineReader& reader, const std::string& strCountry, int bUseBid,
+                    double& dPrice, double& dChange);
+
+// Regional and Australia/New Zealand servers: the first line is a header, the second holds
+// the quote. Australia has the change in field 4; the others a previous close in field 7.
+void ReadRegionalCsvQuote(CHttpLineReader& reader, const std::string& strCountry, int bUseBid,
+                          double& dPrice, double& dChange);
+
+// Swiss quote page: the value lines that follow "Close:" and "Close prev. day:".
+void ReadSwissQuotePage(CHttpLineReader& reader, const std::string& strCountry, int bUseBid,
+                        double& dPrice, double& dChange);
+
+// Options quote page: the fifth non-empty line after "Last Sale" (or "Bid") and after
+// "Previous Close".
+void ReadOptionsQuotePage(CHttpLineReader& reader, const std::string& strCountry, int bUseBid,
+                          double& dPrice, double& dChange);
+
+using QuoteReader = void (*)(CHttpLineReader&, const std::string&, int, double&, double&);

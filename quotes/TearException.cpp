@@ -1,0 +1,8 @@
+#include "quotes/TearException.h"
+
+CTearException::~CTearException() = default;
+
+void ThrowFetchError(int nCode)
+{
+    throw new CTearException(nCode);
+}
