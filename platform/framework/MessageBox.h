@@ -1,0 +1,42 @@
+// Message boxes: every box of the program goes through TfMessageBox, which fills in the
+// program's caption and the exclamation icon when the caller names none, and hands the box
+// to the installed sink. The default sink shows a modal QMessageBox (its nested event loop
+// still delivers window timers); tests install a sink that records and answers.
+#pragma once
+
+#include <string>
+
+#include "platform/framework/WinDefs.h"
+
+class QWidget;
+
+// The caption of every box whose caller names none.
+inline constexpr const char* kDefaultMessageCaption = "Tallyfern";
+
+struct SMessageBoxRequest
+{
+    std::string strText;
+    std::string strCaption;
+    // MB_ICON... value (never 0 after TfMessageBox filled it in).
+    unsigned nIcon = 0;
+    // MB_OK, MB_OKCANCEL, MB_YESNO or MB_YESNOCANCEL.
+    unsigned nButtons = MB_OK;
+    QWidget* pOwner = nullptr; // not owned; may be nullptr
+};
+
+class CMessageBoxSink
+{
+  public:
+    virtual ~CMessageBoxSink() = default;
+    // Shows the box and returns the button chosen (IDOK, IDCANCEL, IDYES, IDNO).
+    virtual int Show(const SMessageBoxRequest& request) = 0;
+};
+
+// Installs pSink (nullptr restores the default) and returns the sink it replaces. The sink
+// is not owned.
+CMessageBoxSink* SetMessageBoxSink(CMessageBoxSink* pSink);
+
+// nType combines a button set and an icon (MB_YESNO | MB_ICONINFORMATION); an empty caption
+// means "Tallyfern", no icon means the exclamation icon.
+int TfMessageBox(const std::string& strText, unsigned nType = MB_OK,
+                 const std::string& strCaption = {}, QWidget* pOwner = nullptr);
