@@ -1,0 +1,51 @@
+// One HotSync of the portfolio: handheld changes into the portfolio file, then the viewer
+// database rewritten from the portfolio. Every outcome goes to the sync log; nothing here
+// reports failure to the caller.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "conduit/ConduitProperties.h"
+#include "model/BlotterSpace.h"
+#include "platform/synckit/Categories.h"
+
+namespace tf::conduit {
+
+class CConduitSync
+{
+  public:
+    // The clock gives the time the synchronisation runs at (tests fix it).
+    using Clock = std::function<std::time_t()>;
+
+    explicit CConduitSync(CBlotterSpace& doc, Clock clock = {});
+
+    // The whole synchronisation, from the first log entry to the last.
+    void Run(const ConduitProperties& properties);
+
+    // The steps, in the order Run takes them.
+    std::uint8_t OpenViewerDatabase(const ConduitProperties& properties);
+    bool LoadConduitPortfolio(const std::string& path);
+    int ImportHandheldRecords(const ConduitProperties& properties, std::uint8_t handle);
+    int ExportPortfolio(const ConduitProperties& properties, std::uint8_t handle);
+    bool StoreConduitPortfolio(const std::string& path);
+
+    int ReadHandheldCategories(const ConduitProperties& properties, std::uint8_t handle,
+                               CCategoryMgr& manager);
+    int WriteHandheldCategories(const ConduitProperties& properties, std::uint8_t handle,
+                                CCategoryMgr& manager);
+
+  private:
+    // Gives the manager a new category for the name; its index, or -1 when refused.
+    int AddHandheldCategory(CCategoryMgr& manager, const std::string& name);
+    // The handheld category index a trade's record is filed under; -1 when refused.
+    int CategoryIndexFor(CCategoryMgr& manager, const std::string& name, bool& bAdded);
+    std::time_t Now() const;
+
+    CBlotterSpace& m_doc;
+    Clock m_clock;
+};
+
+} // namespace tf::conduit
