@@ -24,6 +24,9 @@ class CByteSource
 public:
     virtual ~CByteSource() = default;
     virtual long Read(void* data, std::size_t size) = 0;
+    // How many bytes are left to read, when the source knows; 0 when it does not. Used only
+    // to size lists that the data announces, never trusted beyond that.
+    virtual std::uint64_t RemainingHint() const { return 0; }
 };
 
 // Memory implementations, for tests and for building whole images.
@@ -42,6 +45,7 @@ public:
     {
     }
     long Read(void* data, std::size_t size) override;
+    std::uint64_t RemainingHint() const override { return m_nSize - m_nPos; }
 
 private:
     const unsigned char* m_pData;
@@ -91,6 +95,12 @@ public:
     // Reads the 8-bit form and the wide-character form (converted to Windows-1252).
     std::string ReadString();
     void ReadBytes(void* data, std::size_t size);
+
+    // Bytes a loading archive can still deliver, when its source knows (else 0).
+    std::uint64_t RemainingHint() const
+    {
+        return m_pSource ? m_pSource->RemainingHint() + (m_nBufLen - m_nBufPos) : 0;
+    }
 
     // Bytes delivered to (or consumed from) the archive so far.
     std::uint64_t Position() const { return m_nPosition; }

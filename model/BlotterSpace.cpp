@@ -105,6 +105,9 @@ void CBlotterSpace::Serialize(CArchive& ar)
     // Counts come from the file: records are appended one by one as their bytes arrive, so a
     // count larger than the data costs nothing before the read runs out.
     std::uint32_t tradeCount = ar.ReadCount();
+    m_trades.Reserve(m_trades.GetCount() +
+                     static_cast<std::size_t>(std::min<std::uint64_t>(
+                         tradeCount, ar.RemainingHint() / sizeof(TradeRecord))));
     for (std::uint32_t i = 0; i < tradeCount; ++i) {
         TradeRecord trade;
         ar.ReadBytes(&trade, sizeof trade);

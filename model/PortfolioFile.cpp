@@ -12,10 +12,22 @@ class CInputFileSource : public CByteSource
 {
 public:
     explicit CInputFileSource(tf::fs::CInputFile& file) : m_file(file) {}
-    long Read(void* data, std::size_t size) override { return m_file.Read(data, size); }
+    long Read(void* data, std::size_t size) override
+    {
+        long n = m_file.Read(data, size);
+        if (n > 0)
+            m_nRead += static_cast<std::uint64_t>(n);
+        return n;
+    }
+    std::uint64_t RemainingHint() const override
+    {
+        std::uint64_t size = m_file.Stamp().size;
+        return size > m_nRead ? size - m_nRead : 0;
+    }
 
 private:
     tf::fs::CInputFile& m_file;
+    std::uint64_t m_nRead = 0;
 };
 
 class CAtomicFileSink : public CByteSink

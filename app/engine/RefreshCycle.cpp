@@ -1,0 +1,102 @@
+#include "app/engine/RefreshCycle.h"
+
+#include <cstdio>
+
+#include "app/engine/FormatAmount.h"
+
+namespace {
+std::tm LocalTm(std::time_t when)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return local;
+}
+
+std::string TwoDigits(int a, char sep, int b, int c)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d%c%02d%c%02d", a % 100, sep, b % 100, sep, c % 100);
+    return text;
+}
+}  // namespace
+
+std::string CaptionDate(std::time_t when)
+{
+    std::tm t = LocalTm(when);
+    return TwoDigits(t.tm_mon + 1, '/', t.tm_mday, (t.tm_year + 1900) % 100);
+}
+
+std::string CaptionTime(std::time_t when)
+{
+    std::tm t = LocalTm(when);
+    return TwoDigits(t.tm_hour, ':', t.tm_min, t.tm_sec);
+}
+
+std::string RefreshCaption(std::time_t when)
+{
+    return "Tallyfern Desktop: " + std::string(" Last refresh on ") + CaptionDate(when) + " at " +
+           CaptionTime(when);
+}
+
+std::vector<std::string> BlotterSymbols(const CBlotterSpace& doc)
+{
+    std::vector<std::string> symbols;
+    for (const TradeRecord& trade : doc.m_trades) {
+        if (IsOpenPosition(trade) && PassesCategoryFilter(trade, doc.m_strCategoryFilter))
+            symbols.push_back(TradeSymbol(trade));
+    }
+    return symbols;
+}
+
+RefreshResult RunRefresh(CBlotterSpace& doc, bool bFetch, const QuoteFunction& quote,
+                         const AlertFunction& alert, std::time_t now)
+{
+    RefreshResult result;
+    const bool deduct = doc.m_bDeductBrokerage == 1;
+    for (TradeRecord& trade : doc.m_trades) {
+        if (!IsOpenPosition(trade))
+            continue;
+        double price = trade.currentPrice;
+        double change = trade.dayChange;
+        if (bFetch && quote) {
+            double fetchedPrice = 0;
+            double fetchedChange = 0;
+            if (quote(TradeSymbol(trade), TradeCountry(trade), doc.m_bUseBidForOptions,
+                      fetchedPrice, fetchedChange) == 0) {
+                price = fetchedPrice;
+                change = fetchedChange;
+            } else {
+                ++result.nFetchFailures;
+            }
+        }
+        if (alert)
+            alert(doc, trade, price, change);
+        trade.currentPrice = price;
+        trade.dayChange = change;
+        trade.status = kStatusChanged;
+        if (!PassesCategoryFilter(trade, doc.m_strCategoryFilter))
+            continue;
+
+        BlotterRow row;
+        row.tradeId = trade.id;
+        row.symbol = TradeSymbol(trade);
+        row.amounts = ComputeRowAmounts(trade, price, change, deduct);
+        row.cells[0] = FormatAmount(price, 4);
+        row.cells[1] = FormatAmount(change, 4);
+        row.cells[2] = FormatAmount(trade.quantity, 2);
+        row.cells[3] = FormatAmount(row.amounts.value, 2);
+        row.cells[4] = FormatAmount(row.amounts.plToday, 2);
+        row.cells[5] = FormatAmount(row.amounts.positionPL, 2);
+        result.dTotalValue += row.amounts.value;
+        result.dTotalPLToday += row.amounts.plToday;
+        result.dTotalPositionPL += row.amounts.positionPL;
+        result.rows.push_back(std::move(row));
+    }
+    result.realized = ComputeRealizedPL(doc, now);
+    result.totals[kTotalPositionPL] = FormatAmount(result.dTotalPositionPL, 2);
+    result.totals[kTotalValue] = FormatAmount(result.dTotalValue, 2);
+    result.totals[kTotalPLToday] = FormatAmount(result.dTotalPLToday, 2);
+    result.totals[kTotalRealizedMTD] = FormatAmount(result.realized.mtd, 2);
+    result.totals[kTotalRealizedYTD] = FormatAmount(result.realized.ytd, 2);
+    return result;
+}

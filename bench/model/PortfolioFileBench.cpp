@@ -1,0 +1,92 @@
+// Load and save of a portfolio of 100,000 trades, beside reading the same file's bytes
+// with plain read() calls. Reported as bytes per second.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include "model/BlotterSpace.h"
+#include "model/PortfolioFile.h"
+
+namespace {
+constexpr int kTrades = 100000;
+
+const std::string& BenchPath()
+{
+    static const std::string path = [] {
+        std::string p = (std::filesystem::temp_directory_path() /
+                         ("tf-bench-" + std::to_string(::getpid()) + ".kgw"))
+                            .string();
+        CBlotterSpace doc;
+        doc.AddDefaultCategories();
+        for (int i = 1; i <= kTrades; ++i) {
+            TradeRecord t = MakeEmptyTrade();
+            t.id = i;
+            t.recordIndex = i;
+            SetTradeSymbol(t, "SYM" + std::to_string(i % 997));
+            SetTradeCategory(t, "Business");
+            SetTradeCountry(t, "United States");
+            t.quantity = i;
+            t.price = 10.0 + i % 50;
+            doc.m_trades.AddTail(t);
+        }
+        WritePortfolioFile(p, doc);
+        std::atexit([] { std::filesystem::remove(BenchPath()); });
+        return p;
+    }();
+    return path;
+}
+
+void BM_RawRead(benchmark::State& state)
+{
+    const std::string& path = BenchPath();
+    std::vector<char> buffer(1 << 16);
+    std::size_t total = 0;
+    for (auto _ : state) {
+        int fd = ::open(path.c_str(), O_RDONLY);
+        ssize_t n;
+        while ((n = ::read(fd, buffer.data(), 4096)) > 0)
+            total += static_cast<std::size_t>(n);
+        ::close(fd);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(total));
+}
+
+void BM_Load(benchmark::State& state)
+{
+    const std::string& path = BenchPath();
+    std::size_t size = std::filesystem::file_size(path);
+    for (auto _ : state) {
+        CBlotterSpace doc;
+        PortfolioReadResult r = ReadPortfolioFile(path, doc);
+        if (r.status != PortfolioReadStatus::Read || doc.m_trades.GetCount() != kTrades)
+            state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(doc);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(size * state.iterations()));
+}
+
+void BM_Save(benchmark::State& state)
+{
+    const std::string& path = BenchPath();
+    CBlotterSpace doc;
+    ReadPortfolioFile(path, doc);
+    std::string out = path + ".out";
+    std::size_t size = std::filesystem::file_size(path);
+    for (auto _ : state) {
+        if (!WritePortfolioFile(out, doc).bOk)
+            state.SkipWithError("save failed");
+    }
+    std::filesystem::remove(out);
+    state.SetBytesProcessed(static_cast<int64_t>(size * state.iterations()));
+}
+}  // namespace
+
+BENCHMARK(BM_RawRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,162 @@
+// tfport from the outside: each command run as a process on a portfolio in a scratch folder.
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "model/BlotterSpace.h"
+#include "model/PortfolioFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct RunResult
+{
+    int exitCode = -1;
+    std::string out;  // standard output and standard error together
+};
+
+class TfportTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() /
+                ("tf-tfport-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    RunResult Run(const std::string& args, const char* env = "")
+    {
+        std::string command = std::string("cd '") + m_dir.string() + "' && " + env + " '" +
+                              TFPORT_PATH + "' " + args + " 2>&1";
+        RunResult result;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::array<char, 4096> buffer{};
+        std::size_t n = 0;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            result.out.append(buffer.data(), n);
+        int status = ::pclose(pipe);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return result;
+    }
+
+    std::string FileBytes()
+    {
+        std::ifstream in(m_dir / "info.kgw", std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    fs::path m_dir;
+};
+}  // namespace
+
+TEST_F(TfportTest, InitWritesTheNewPortfolioAndNeverOverwrites)
+{
+    RunResult first = Run("init");
+    ASSERT_EQ(first.exitCode, 0) << first.out;
+    std::string bytes = FileBytes();
+    ASSERT_EQ(bytes.size(), 145u);
+    CBlotterSpace doc;
+    doc.m_strCategoryFilter = "All";
+    doc.AddDefaultCategories();
+    EXPECT_EQ(bytes, SerializeToBytes(doc));
+
+    RunResult again = Run("init");
+    EXPECT_NE(again.exitCode, 0);
+    EXPECT_NE(again.out.find("already exists"), std::string::npos);
+    EXPECT_EQ(FileBytes(), bytes);
+}
+
+TEST_F(TfportTest, LedgerCommandsChangeTheFileAndRefusalsLeaveIt)
+{
+    ASSERT_EQ(Run("init").exitCode, 0);
+    ASSERT_EQ(Run("buy IBM 100 120.5 --fee 9.95 --category Business").exitCode, 0);
+    RunResult sold = Run("sell 1 40 130");
+    ASSERT_EQ(sold.exitCode, 0) << sold.out;
+    EXPECT_NE(sold.out.find("realized 380.00"), std::string::npos);
+
+    const std::string before = FileBytes();
+    struct Bad
+    {
+        const char* args;
+        const char* says;
+    } bad[] = {
+        {"sell 1 70 130", "Sell amount greater than current holding. Please re-enter position."},
+        {"sell 2 1 1", "Position not open! Please select open position to sell."},
+        {"update 2 --price 1", "Cannot update buy/sell change."},
+        {"buy ABCDEFGHIJK 1 1", "longer than 10 characters"},
+        {"buy X 1 1 --category ABCDEFGHIJKLMNOP", "longer than 15 characters"},
+        {"buy X 1 1 --category Nope", "no category \"Nope\""},
+        {"buy X 1 1 --country Atlantis", "unknown country"},
+        {"buy X one 1", "not a number"},
+        {"remove 99", "no trade number 99"},
+        {"sell x 1 1", "not a trade number"},
+        {"buy X 1", "usage"},
+        {"frobnicate", "unknown command"},
+    };
+    for (const Bad& b : bad) {
+        RunResult r = Run(b.args);
+        EXPECT_NE(r.exitCode, 0) << b.args;
+        EXPECT_NE(r.out.find(b.says), std::string::npos) << b.args << " said: " << r.out;
+        EXPECT_EQ(FileBytes(), before) << b.args;
+    }
+
+    ASSERT_EQ(Run("update 1 --quantity 50 --country Canada").exitCode, 0);
+    ASSERT_EQ(Run("remove 2").exitCode, 0);
+    RunResult csv = Run("export --format csv");
+    ASSERT_EQ(csv.exitCode, 0);
+    EXPECT_NE(csv.out.find("\r\n1,0,1,2,0,Business,IBM,50,120.5,0,0,0,0,0,9.95,Canada,"),
+              std::string::npos)
+        << csv.out;
+    EXPECT_EQ(csv.out.find("\r\n2,"), std::string::npos);
+}
+
+TEST_F(TfportTest, ExportAndShowDecodeTextsAndDatesInLocalTime)
+{
+    ASSERT_EQ(Run("init").exitCode, 0);
+    ASSERT_EQ(Run("buy 'X\"Y' 1 2").exitCode, 0);
+    RunResult json = Run("export --format json", "TZ=America/New_York");
+    ASSERT_EQ(json.exitCode, 0);
+    EXPECT_NE(json.out.find("\"symbol\": \"X\\\"Y\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"sellDate\": null"), std::string::npos);
+    EXPECT_TRUE(json.out.find("-05:00\"") != std::string::npos ||
+                json.out.find("-04:00\"") != std::string::npos)
+        << json.out;
+
+    RunResult show = Run("show");
+    EXPECT_EQ(show.exitCode, 0);
+    EXPECT_NE(show.out.find("Categories (6)"), std::string::npos);
+    EXPECT_NE(show.out.find("X\"Y"), std::string::npos);
+
+    RunResult totals = Run("totals");
+    EXPECT_NE(totals.out.find("Position P/L:      -2.00"), std::string::npos) << totals.out;
+}
+
+TEST_F(TfportTest, MissingAndDamagedFilesAreClearErrors)
+{
+    RunResult missing = Run("show");
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_NE(missing.out.find("tfport init"), std::string::npos);
+
+    ASSERT_EQ(Run("init").exitCode, 0);
+    fs::resize_file(m_dir / "info.kgw", 60);
+    RunResult damaged = Run("buy X 1 1");
+    EXPECT_NE(damaged.exitCode, 0);
+    EXPECT_NE(damaged.out.find("damaged"), std::string::npos);
+    EXPECT_NE(damaged.out.find("info.kgw.damaged-"), std::string::npos);
+    EXPECT_EQ(fs::file_size(m_dir / "info.kgw"), 60u);
+
+    RunResult other = Run("--file elsewhere.kgw init");
+    EXPECT_EQ(other.exitCode, 0);
+    EXPECT_TRUE(fs::exists(m_dir / "elsewhere.kgw"));
+}

@@ -1,0 +1,15 @@
+// The tfport commands. Each returns the process's exit status or throws CCommandError.
+#pragma once
+
+#include <iosfwd>
+
+#include "tools/tfport/CommandLine.h"
+
+int CmdInit(const CCommandLine& line, std::ostream& out);
+int CmdShow(const CCommandLine& line, std::ostream& out);
+int CmdExport(const CCommandLine& line, std::ostream& out);
+int CmdTotals(const CCommandLine& line, std::ostream& out);
+int CmdBuy(const CCommandLine& line, std::ostream& out);
+int CmdSell(const CCommandLine& line, std::ostream& out);
+int CmdUpdate(const CCommandLine& line, std::ostream& out);
+int CmdRemove(const CCommandLine& line, std::ostream& out);

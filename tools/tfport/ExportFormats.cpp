@@ -1,0 +1,166 @@
+#include "tools/tfport/ExportFormats.h"
+
+#include <charconv>
+#include <cstdio>
+#include <vector>
+#include <ostream>
+
+#include "model/Windows1252.h"
+
+namespace {
+// Shortest text that reads back as the same double, in every locale.
+std::string Exact(double value)
+{
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+struct Field
+{
+    const char* name;
+    std::string text;
+    bool bQuoted;
+};
+
+std::vector<Field> Fields(const TradeRecord& t)
+{
+    auto n = [](long long v) { return std::to_string(v); };
+    return {
+        {"id", n(t.id), false},
+        {"refId", n(t.refId), false},
+        {"recordIndex", n(t.recordIndex), false},
+        {"status", n(t.status), false},
+        {"privateFlag", n(t.privateFlag), false},
+        {"category", ToUtf8(TradeCategory(t)), true},
+        {"symbol", ToUtf8(TradeSymbol(t)), true},
+        {"quantity", Exact(t.quantity), false},
+        {"price", Exact(t.price), false},
+        {"currentPrice", Exact(t.currentPrice), false},
+        {"dayChange", Exact(t.dayChange), false},
+        {"deductFee", n(t.deductFee), false},
+        {"closed", n(t.closed), false},
+        {"isSell", n(t.isSell), false},
+        {"brokerFee", Exact(t.brokerFee), false},
+        {"country", ToUtf8(TradeCountry(t)), true},
+        {"auxValue1", Exact(t.auxValue1), false},
+        {"costPrice", Exact(t.costPrice), false},
+        {"realizedPL", Exact(t.realizedPL), false},
+        {"auxValue2", Exact(t.auxValue2), false},
+        {"buyDate", IsoLocalTime(t.buyDate), true},
+        {"sellDate", IsoLocalTime(t.sellDate), true},
+    };
+}
+
+std::string JsonString(const std::string& utf8)
+{
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char esc[8];
+                std::snprintf(esc, sizeof esc, "\\u%04x", c);
+                out += esc;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+}  // namespace
+
+std::string ToUtf8(const std::string& windows1252)
+{
+    std::string out;
+    for (unsigned char byte : windows1252) {
+        char32_t cp = Windows1252ToCodePoint(byte);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string IsoLocalTime(std::time_t when)
+{
+    if (when == 0)
+        return {};
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    long offset = local.tm_gmtoff;
+    char zone[32];
+    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+',
+                  (offset < 0 ? -offset : offset) / 3600, ((offset < 0 ? -offset : offset) / 60) % 60);
+    return std::string(text) + zone;
+}
+
+void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
+{
+    out << "[";
+    bool firstTrade = true;
+    for (const TradeRecord& trade : doc.m_trades) {
+        out << (firstTrade ? "\n  {" : ",\n  {");
+        firstTrade = false;
+        bool firstField = true;
+        for (const Field& f : Fields(trade)) {
+            out << (firstField ? "" : ", ") << '"' << f.name << "\": ";
+            firstField = false;
+            if (f.bQuoted)
+                out << (f.text.empty() && (std::string(f.name).find("Date") != std::string::npos)
+                            ? std::string("null")
+                            : JsonString(f.text));
+            else
+                out << f.text;
+        }
+        out << "}";
+    }
+    out << (firstTrade ? "]\n" : "\n]\n");
+}
+
+void WriteTradesCsv(const CBlotterSpace& doc, std::ostream& out)
+{
+    TradeRecord empty{};
+    bool first = true;
+    for (const Field& f : Fields(empty)) {
+        out << (first ? "" : ",") << f.name;
+        first = false;
+    }
+    out << "\r\n";
+    for (const TradeRecord& trade : doc.m_trades) {
+        first = true;
+        for (const Field& f : Fields(trade)) {
+            out << (first ? "" : ",") << CsvField(f.text);
+            first = false;
+        }
+        out << "\r\n";
+    }
+}

@@ -1,0 +1,52 @@
+// tfport: the Tallyfern portfolio from the terminal. Works on info.kgw in the current
+// folder unless --file names another.
+#include <iostream>
+#include <map>
+
+#include "tools/tfport/Commands.h"
+
+namespace {
+using Command = int (*)(const CCommandLine&, std::ostream&);
+
+const char* const kUsage =
+    "usage: tfport [--file PATH] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "  init                                  write a new portfolio (never over an existing one)\n"
+    "  show                                  settings, trades and categories\n"
+    "  export [--format json|csv]            every field of every trade\n"
+    "  totals [--category NAME]              the five totals from the stored prices\n"
+    "  buy SYMBOL QTY PRICE [--fee F] [--category C] [--country X]\n"
+    "  sell ID QTY PRICE [--fee F]           sell from the open buy ID\n"
+    "  update ID [--symbol S] [--quantity Q] [--price P] [--fee F] [--category C] [--country X]\n"
+    "  remove ID\n";
+
+const std::map<std::string, Command>& Commands()
+{
+    static const std::map<std::string, Command> commands = {
+        {"init", CmdInit},     {"show", CmdShow}, {"export", CmdExport}, {"totals", CmdTotals},
+        {"buy", CmdBuy},       {"sell", CmdSell}, {"update", CmdUpdate}, {"remove", CmdRemove},
+    };
+    return commands;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        CCommandLine line = ParseCommandLine(
+            argc, argv,
+            {"--file", "--format", "--fee", "--category", "--country", "--symbol", "--quantity",
+             "--price"});
+        if (line.command.empty() || line.HasFlag("--help") || line.command == "help") {
+            std::cout << kUsage;
+            return line.command.empty() && !line.HasFlag("--help") ? 2 : 0;
+        }
+        auto it = Commands().find(line.command);
+        if (it == Commands().end())
+            throw CCommandError{"unknown command \"" + line.command + "\"\n" + kUsage, 2};
+        return it->second(line, std::cout);
+    } catch (const CCommandError& error) {
+        std::cerr << "tfport: " << error.text << "\n";
+        return error.exitCode;
+    }
+}
