@@ -13,3 +13,5 @@ int CmdBuy(const CCommandLine& line, std::ostream& out);
 int CmdSell(const CCommandLine& line, std::ostream& out);
 int CmdUpdate(const CCommandLine& line, std::ostream& out);
 int CmdRemove(const CCommandLine& line, std::ostream& out);
+int CmdQuote(const CCommandLine& line, std::ostream& out);
+int CmdRefresh(const CCommandLine& line, std::ostream& out);

@@ -18,13 +18,17 @@ const char* const kUsage =
     "  buy SYMBOL QTY PRICE [--fee F] [--category C] [--country X]\n"
     "  sell ID QTY PRICE [--fee F]           sell from the open buy ID\n"
     "  update ID [--symbol S] [--quantity Q] [--price P] [--fee F] [--category C] [--country X]\n"
-    "  remove ID\n";
+    "  remove ID\n"
+    "  quote SYMBOL [--country C] [--bid]    fetch one quote\n"
+    "  refresh [--no-fetch] [--category C]   price every open position, run the pager alerts,\n"
+    "                                        save, and print the blotter and the totals\n";
 
 const std::map<std::string, Command>& Commands()
 {
     static const std::map<std::string, Command> commands = {
         {"init", CmdInit},     {"show", CmdShow}, {"export", CmdExport}, {"totals", CmdTotals},
         {"buy", CmdBuy},       {"sell", CmdSell}, {"update", CmdUpdate}, {"remove", CmdRemove},
+        {"quote", CmdQuote},   {"refresh", CmdRefresh},
     };
     return commands;
 }
