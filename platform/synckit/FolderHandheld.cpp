@@ -125,6 +125,8 @@ int CFolderHandheld::Attach(const std::string& name, HandheldDatabase*& db)
 {
     HandheldDatabase loaded;
     int status = LoadDatabase(name, loaded, &m_strLastError);
+    if (status == kSkErrNotFound)
+        m_strLastError.clear(); // no database yet is not a fault
     if (status != kSkOk)
         return status;
     db = &(m_loaded[name] = std::move(loaded));

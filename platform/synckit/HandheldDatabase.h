@@ -31,7 +31,7 @@ struct StoredRecord
     std::vector<std::uint8_t> data;
 };
 
-struct HandheldDatabase
+struct SK_API HandheldDatabase
 {
     std::string name;
     std::uint16_t attributes = 0;
@@ -54,15 +54,15 @@ struct HandheldDatabase
 };
 
 // Seconds since 1904 for a time in seconds since 1970.
-std::uint32_t HandheldTime(std::int64_t unixTime);
+SK_API std::uint32_t HandheldTime(std::int64_t unixTime);
 
 // A four-character code such as "DATA" as the handheld stores it (first character in the
 // high byte), and back.
-std::uint32_t FourCharCode(const char* text);
-std::string FourCharText(std::uint32_t code);
+SK_API std::uint32_t FourCharCode(const char* text);
+SK_API std::string FourCharText(std::uint32_t code);
 
 // True when the name can name a database: 1 to 31 printable characters without a path
 // separator, so that it can also name a file.
-bool IsValidDatabaseName(const std::string& name);
+SK_API bool IsValidDatabaseName(const std::string& name);
 
 } // namespace tf::synckit
