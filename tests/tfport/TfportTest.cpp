@@ -160,3 +160,29 @@ TEST_F(TfportTest, MissingAndDamagedFilesAreClearErrors)
     EXPECT_EQ(other.exitCode, 0);
     EXPECT_TRUE(fs::exists(m_dir / "elsewhere.kgw"));
 }
+
+TEST_F(TfportTest, SettingsChangeWithinTheirBoundsOnly)
+{
+    ASSERT_EQ(Run("init").exitCode, 0);
+    RunResult ok = Run("settings --alerts on --alert-percent 100 --smtp-server mail.local "
+                       "--pager 'a@b;c@d' --interval 0 --external-ytd -12.5");
+    ASSERT_EQ(ok.exitCode, 0) << ok.out;
+    CBlotterSpace doc;
+    ASSERT_EQ(ReadPortfolioFile((m_dir / "info.kgw").string(), doc).status,
+              PortfolioReadStatus::Read);
+    EXPECT_EQ(doc.m_bPagerAlerts, 1);
+    EXPECT_EQ(doc.m_nAlertPercent, 100);
+    EXPECT_EQ(doc.m_strSmtpServer, "mail.local");
+    EXPECT_EQ(doc.m_strPagerAddress, "a@b;c@d");
+    EXPECT_EQ(doc.m_nRefreshMinutes, 0);
+    EXPECT_EQ(doc.m_dExternalYtdGains, -12.5);
+
+    const std::string before = FileBytes();
+    for (const char* bad : {"settings --alert-percent 101", "settings --alert-percent 2.5",
+                            "settings --alerts maybe", "settings --interval 35792",
+                            "settings --pager \"$(printf 'a\\r\\nRCPT TO:<x>')\"", "settings"}) {
+        RunResult r = Run(bad);
+        EXPECT_NE(r.exitCode, 0) << bad;
+        EXPECT_EQ(FileBytes(), before) << bad;
+    }
+}

@@ -15,3 +15,4 @@ int CmdUpdate(const CCommandLine& line, std::ostream& out);
 int CmdRemove(const CCommandLine& line, std::ostream& out);
 int CmdQuote(const CCommandLine& line, std::ostream& out);
 int CmdRefresh(const CCommandLine& line, std::ostream& out);
+int CmdSettings(const CCommandLine& line, std::ostream& out);

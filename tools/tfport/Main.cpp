@@ -21,14 +21,18 @@ const char* const kUsage =
     "  remove ID\n"
     "  quote SYMBOL [--country C] [--bid]    fetch one quote\n"
     "  refresh [--no-fetch] [--category C]   price every open position, run the pager alerts,\n"
-    "                                        save, and print the blotter and the totals\n";
+    "                                        save, and print the blotter and the totals\n"
+    "  settings [--auto-refresh on|off] [--interval MINUTES] [--deduct-fees on|off]\n"
+    "           [--use-bid on|off] [--check-version on|off] [--base-country C]\n"
+    "           [--external-ytd AMOUNT] [--alerts on|off] [--alert-percent 0-100]\n"
+    "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]\n";
 
 const std::map<std::string, Command>& Commands()
 {
     static const std::map<std::string, Command> commands = {
         {"init", CmdInit},     {"show", CmdShow}, {"export", CmdExport}, {"totals", CmdTotals},
         {"buy", CmdBuy},       {"sell", CmdSell}, {"update", CmdUpdate}, {"remove", CmdRemove},
-        {"quote", CmdQuote},   {"refresh", CmdRefresh},
+        {"quote", CmdQuote},   {"refresh", CmdRefresh}, {"settings", CmdSettings},
     };
     return commands;
 }
@@ -40,7 +44,9 @@ int main(int argc, char** argv)
         CCommandLine line = ParseCommandLine(
             argc, argv,
             {"--file", "--format", "--fee", "--category", "--country", "--symbol", "--quantity",
-             "--price"});
+             "--price", "--auto-refresh", "--interval", "--deduct-fees", "--use-bid",
+             "--check-version", "--base-country", "--external-ytd", "--alerts", "--alert-percent",
+             "--smtp-server", "--mail-from", "--pager"});
         if (line.command.empty() || line.HasFlag("--help") || line.command == "help") {
             std::cout << kUsage;
             return line.command.empty() && !line.HasFlag("--help") ? 2 : 0;
