@@ -1,5 +1,6 @@
 #include "platform/net/HttpRequest.h"
 
+#include <algorithm>
 #include <curl/curl.h>
 #include <memory>
 
@@ -9,8 +10,6 @@ namespace {
 // adds no User-Agent of its own.
 constexpr const char* kAcceptHeader = "Accept: text/*";
 constexpr const char* kUserAgentHeader = "User-Agent: Tallyfern";
-// libcurl measures the stall as "fewer than this many bytes a second".
-constexpr long kStallBytesPerSecond = 1;
 // Response headers past this size are no quote service's; the exchange is given up.
 constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
@@ -52,6 +51,7 @@ std::size_t CHttpRequest::OnHeader(char* pData, std::size_t nSize, std::size_t n
 {
     auto* pThis = static_cast<CHttpRequest*>(pUser);
     const std::size_t nBytes = nSize * nCount;
+    pThis->m_lastData = std::chrono::steady_clock::now();
     std::string strLine(pData, nBytes);
     while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r')) {
         strLine.pop_back();
@@ -72,6 +72,7 @@ std::size_t CHttpRequest::OnBody(char* pData, std::size_t nSize, std::size_t nCo
 {
     auto* pThis = static_cast<CHttpRequest*>(pUser);
     const std::size_t nBytes = nSize * nCount;
+    pThis->m_lastData = std::chrono::steady_clock::now();
     const std::size_t nRoom = pThis->m_limits.nMaxBodyBytes - pThis->m_strBody.size();
     if (nBytes > nRoom) {
         // The reader sees the end of the data at the cap; the rest is not fetched.
@@ -83,6 +84,35 @@ std::size_t CHttpRequest::OnBody(char* pData, std::size_t nSize, std::size_t nCo
     return nBytes;
 }
 
+bool CHttpRequest::HasStalled() const
+{
+    curl_off_t nConnectUs = 0;
+    curl_easy_getinfo(static_cast<CURL*>(m_pHandle), CURLINFO_CONNECT_TIME_T, &nConnectUs);
+    if (nConnectUs <= 0) {
+        // Still connecting: the connect time-out is in charge.
+        return false;
+    }
+    const auto connected = m_started + std::chrono::microseconds(nConnectUs);
+    const auto lastActivity = std::max(connected, m_lastData);
+    return std::chrono::steady_clock::now() - lastActivity >
+           std::chrono::milliseconds(m_limits.nStallTimeoutMs);
+}
+
+struct CHttpProgress
+{
+    // libcurl's own low-speed check averages over several seconds; this one counts from the
+    // last byte, so a stall costs what the limit says.
+    static int OnProgress(void* pUser, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        auto* pThis = static_cast<CHttpRequest*>(pUser);
+        if (pThis->HasStalled()) {
+            pThis->m_bStalled = true;
+            return 1;
+        }
+        return 0;
+    }
+};
+
 bool CHttpRequest::Send(const HttpCredentials* pCredentials)
 {
     EnsureCurlGlobal();
@@ -90,6 +120,7 @@ bool CHttpRequest::Send(const HttpCredentials* pCredentials)
     m_strRawHeaders.clear();
     m_strBody.clear();
     m_bTruncated = false;
+    m_bStalled = false;
     m_strError.clear();
 
     std::unique_ptr<CURL, EasyDeleter> pCurl(curl_easy_init());
@@ -122,8 +153,9 @@ bool CHttpRequest::Send(const HttpCredentials* pCredentials)
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, m_limits.nConnectTimeoutMs);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, m_limits.nStallTimeoutSec);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CHttpProgress::OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHttpRequest::OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpRequest::OnBody);
@@ -134,7 +166,11 @@ bool CHttpRequest::Send(const HttpCredentials* pCredentials)
         curl_easy_setopt(h, CURLOPT_PASSWORD, pCredentials->strPassword.c_str());
     }
 
+    m_pHandle = h;
+    m_started = std::chrono::steady_clock::now();
+    m_lastData = m_started;
     const CURLcode rc = curl_easy_perform(h);
+    m_pHandle = nullptr;
     long nStatus = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &nStatus);
     m_nStatus = static_cast<int>(nStatus);
@@ -142,7 +178,7 @@ bool CHttpRequest::Send(const HttpCredentials* pCredentials)
         return m_nStatus != 0;
     }
     if (rc != CURLE_OK) {
-        m_strError = curl_easy_strerror(rc);
+        m_strError = m_bStalled ? "the server sent nothing for too long" : curl_easy_strerror(rc);
         return false;
     }
     return m_nStatus != 0;

@@ -2,6 +2,7 @@
 // a bounded body, with the password challenge left to the caller.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -11,15 +12,15 @@
 
 // A server that does not accept the connection within this time is taken as unreachable.
 constexpr long kDefaultConnectTimeoutMs = 60000;
-// A response that delivers no byte for this long is taken as dead.
-constexpr long kDefaultStallTimeoutSec = 30;
+// A connected server that delivers no byte for this long is taken as dead.
+constexpr long kDefaultStallTimeoutMs = 30000;
 // A quote reply is a line or a small page; anything past this is not read.
 constexpr std::size_t kDefaultMaxBodyBytes = 4 * 1024 * 1024;
 
 struct HttpLimits
 {
     long nConnectTimeoutMs = kDefaultConnectTimeoutMs;
-    long nStallTimeoutSec = kDefaultStallTimeoutSec;
+    long nStallTimeoutMs = kDefaultStallTimeoutMs;
     std::size_t nMaxBodyBytes = kDefaultMaxBodyBytes;
 };
 
@@ -62,6 +63,13 @@ class CHttpRequest
   private:
     static std::size_t OnHeader(char* pData, std::size_t nSize, std::size_t nCount, void* pUser);
     static std::size_t OnBody(char* pData, std::size_t nSize, std::size_t nCount, void* pUser);
+    bool HasStalled() const;
+    friend struct CHttpProgress;
+
+    void* m_pHandle = nullptr; // the easy handle of the transfer under way
+    std::chrono::steady_clock::time_point m_started;
+    std::chrono::steady_clock::time_point m_lastData;
+    bool m_bStalled = false;
 
     HttpUrl m_url;
     HttpLimits m_limits;
