@@ -80,16 +80,15 @@ void ReadOptionsQuotePage(CHttpLineReader& reader, const std::string& /*strCount
         if (price == ValueMark::Armed && n == kOptionValueDistance) {
             dPrice = ParseQuoteNumber(Trim(strLine));
             price = ValueMark::Done;
-            if (bBid) {
-                break;
-            }
         }
         if (previous == ValueMark::Armed && n == kOptionValueDistance) {
             dPrevious = ParseQuoteNumber(Trim(strLine));
             previous = ValueMark::Done;
-            if (!bBid) {
-                break;
-            }
+        }
+        // Both values are needed whichever price is used: stopping at the bid would leave
+        // the previous close at 0 and report the whole bid as the day's change.
+        if (price == ValueMark::Done && previous == ValueMark::Done) {
+            break;
         }
         if (Contains(strLine, priceLabel) && price != ValueMark::Done) {
             price = ValueMark::Armed;

@@ -29,8 +29,8 @@ void ReadRegionalCsvQuote(CHttpLineReader& reader, const std::string& strCountry
 void ReadSwissQuotePage(CHttpLineReader& reader, const std::string& strCountry, int bUseBid,
                         double& dPrice, double& dChange);
 
-// Options quote page: the fifth non-empty line after "Last Sale" (or "Bid") and after
-// "Previous Close".
+// Options quote page: the fifth non-empty line after "Last Sale" (or "Bid", valuing at bid)
+// and after "Previous Close"; the change is the price minus the previous close.
 void ReadOptionsQuotePage(CHttpLineReader& reader, const std::string& strCountry, int bUseBid,
                           double& dPrice, double& dChange);
 

@@ -167,10 +167,16 @@ TEST(OptionsPageReader, ValuesAtLastSaleOrAtBid)
     EXPECT_DOUBLE_EQ(q.dPrice, 3.125);
     EXPECT_DOUBLE_EQ(q.dChange, 3.125 - 2.875);
 
-    // Valued at bid the reader stops at the bid, before any previous close.
+    // Valued at bid, the change is still measured from the previous close, which stands
+    // below the bid on the page.
     q = ReadReply(&ReadOptionsQuotePage, kOptionsPage, "United States", 1);
     EXPECT_DOUBLE_EQ(q.dPrice, 3.0);
-    EXPECT_DOUBLE_EQ(q.dChange, 3.0);
+    EXPECT_DOUBLE_EQ(q.dChange, 3.0 - 2.875);
+
+    // Without a previous close on the page, the change is the price itself.
+    q = ReadReply(&ReadOptionsQuotePage, "Bid\n1\n2\n3\n4\n2 1/4\n", "United States", 1);
+    EXPECT_DOUBLE_EQ(q.dPrice, 2.25);
+    EXPECT_DOUBLE_EQ(q.dChange, 2.25);
 }
 
 TEST(OptionsPageReader, CountsOnlyNonEmptyLines)
