@@ -11,6 +11,7 @@
 
 #include "platform/framework/Object.h"
 #include "platform/framework/Shell.h"
+#include "platform/framework/Wnd.h"
 
 class CTrayNotifyIcon : public CObject
 {
