@@ -300,3 +300,26 @@ TEST(SmtpConnection, DestructorSaysQuit)
     std::string received = s.server.Received();
     EXPECT_EQ(received.substr(received.size() - 6), "QUIT\r\n");
 }
+
+TEST(SmtpConnection, SendingAgainRebuildsTheHeaderAndReconnectWorks)
+{
+    Session s;
+    std::time_t now = kFixedTime;
+    s.client->SetClock([&now] { return now++; });
+    CMailMessage message = AlertMessage();
+    ASSERT_TRUE(s.client->Connect());
+    ASSERT_TRUE(s.client->SendMail(message));
+    ASSERT_TRUE(s.client->SendMail(message));
+    EXPECT_EQ(message.m_tDateTime, kFixedTime + 1);
+    EXPECT_EQ(message.m_sBody, "Line one\r\n.\r\n.hidden dot\r\nlast\r\n"); // one CR LF added
+    ASSERT_TRUE(s.client->Disconnect());
+    ASSERT_TRUE(s.client->Connect());
+    ASSERT_TRUE(s.client->Disconnect());
+    ASSERT_TRUE(s.server.WaitForFinished(2, kServerDone));
+    auto messages = s.server.Messages();
+    ASSERT_EQ(messages.size(), 2U);
+    EXPECT_NE(messages[0].find("12:56:16 EST"), std::string::npos);
+    EXPECT_NE(messages[1].find("12:56:17 EST"), std::string::npos);
+    EXPECT_EQ(messages[0].substr(messages[0].find("\r\n\r\n")),
+              messages[1].substr(messages[1].find("\r\n\r\n")));
+}
