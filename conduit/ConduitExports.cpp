@@ -55,13 +55,6 @@ void CopyConduitName(char* out, std::size_t size)
 
 } // namespace
 
-namespace tf::conduit {
-void LogSync(const char* text, int activity)
-{
-    SkLogAddEntry(text, activity, 0);
-}
-} // namespace tf::conduit
-
 TF_CONDUIT_EXPORT long GetConduitName(char* name, std::uint16_t length)
 {
     if (name)

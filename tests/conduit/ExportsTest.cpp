@@ -1,0 +1,158 @@
+// The conduit library as the sync manager sees it: loaded with dlopen, four exports and
+// nothing else, and the name, version and information requests.
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+
+#include "platform/synckit/Categories.h"
+#include "platform/synckit/MemoryHandheld.h"
+#include "platform/synckit/SyncLog.h"
+
+namespace {
+
+using GetConduitNameFn = long (*)(char*, std::uint16_t);
+using GetConduitVersionFn = std::uint32_t (*)();
+using GetConduitInfoFn = long (*)(int, void*, void*, std::uint32_t*);
+using OpenConduitFn = long (*)(void*, void*);
+
+class ConduitLibrary : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_nInitBefore = TablesInitCount();
+        m_pLib = dlopen(TF_CONDUIT_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(m_pLib, nullptr) << dlerror();
+        name = reinterpret_cast<GetConduitNameFn>(dlsym(m_pLib, "GetConduitName"));
+        version = reinterpret_cast<GetConduitVersionFn>(dlsym(m_pLib, "GetConduitVersion"));
+        info = reinterpret_cast<GetConduitInfoFn>(dlsym(m_pLib, "GetConduitInfo"));
+        open = reinterpret_cast<OpenConduitFn>(dlsym(m_pLib, "OpenConduit"));
+        ASSERT_TRUE(name && version && info && open);
+    }
+    void TearDown() override
+    {
+        if (m_pLib)
+            dlclose(m_pLib);
+    }
+    void* m_pLib = nullptr;
+    int m_nInitBefore = 0;
+    GetConduitNameFn name = nullptr;
+    GetConduitVersionFn version = nullptr;
+    GetConduitInfoFn info = nullptr;
+    OpenConduitFn open = nullptr;
+};
+
+TEST_F(ConduitLibrary, ExportsExactlyTheFourEntryPoints)
+{
+    std::string command = std::string("nm -D --defined-only ") + TF_CONDUIT_PATH;
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::set<std::string> symbols;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        char address[64], kind[8], symbol[400];
+        if (std::sscanf(line, "%63s %7s %399s", address, kind, symbol) == 3)
+            symbols.insert(symbol);
+    }
+    ASSERT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(symbols, (std::set<std::string>{"GetConduitInfo", "GetConduitName",
+                                              "GetConduitVersion", "OpenConduit"}));
+}
+
+TEST_F(ConduitLibrary, LoadingInitialisesTheCategoryTablesOnce)
+{
+    EXPECT_EQ(TablesInitCount(), m_nInitBefore + 1);
+    void* again = dlopen(TF_CONDUIT_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(TablesInitCount(), m_nInitBefore + 1)
+        << "a library already loaded is not set up again";
+    dlclose(again);
+}
+
+TEST_F(ConduitLibrary, NameAndVersion)
+{
+    char text[16];
+    std::memset(text, 'x', sizeof text);
+    EXPECT_EQ(name(text, 5), 0);
+    EXPECT_STREQ(text, "Tall");
+    EXPECT_EQ(text[5], 'x') << "only `length` bytes are touched";
+    EXPECT_EQ(name(text, sizeof text), 0);
+    EXPECT_STREQ(text, "Tallyfern");
+    EXPECT_EQ(name(text, 1), 0);
+    EXPECT_EQ(text[0], 0);
+    EXPECT_EQ(version(), 0x101u);
+}
+
+TEST_F(ConduitLibrary, InfoAnswersEveryRequestAndFault)
+{
+    std::uint32_t request[2] = {1, 80};
+    std::array<char, 80> output;
+    std::uint32_t size = output.size();
+    EXPECT_EQ(info(0, request, nullptr, &size), 0x1071);
+    EXPECT_EQ(info(0, request, output.data(), nullptr), 0x1077);
+    EXPECT_EQ(info(0, nullptr, output.data(), &size), 0x1074);
+
+    output.fill('q');
+    std::uint32_t wrong[2] = {1, 79};
+    EXPECT_EQ(info(0, wrong, output.data(), &size), 0x1075);
+    EXPECT_EQ(output[0], 'q') << "a refused request leaves the output alone";
+    std::uint32_t swapped[2] = {80, 1};
+    EXPECT_EQ(info(0, swapped, output.data(), &size), 0x1075);
+
+    EXPECT_EQ(info(0, request, output.data(), &size), 0);
+    EXPECT_STREQ(output.data(), "Tallyfern");
+    EXPECT_EQ(output[79], 0);
+    output.fill('q');
+    std::uint32_t shortSize = 4;
+    EXPECT_EQ(info(0, request, output.data(), &shortSize), 0);
+    EXPECT_STREQ(output.data(), "Tal");
+    EXPECT_EQ(output[4], 'q');
+
+    std::uint32_t value = 7;
+    std::uint32_t valueSize = 8;
+    EXPECT_EQ(info(1, nullptr, &value, &valueSize), 0x1073);
+    EXPECT_EQ(info(2, nullptr, &value, &valueSize), 0x1073);
+    EXPECT_EQ(value, 7u);
+    valueSize = 4;
+    EXPECT_EQ(info(1, nullptr, &value, &valueSize), 0);
+    EXPECT_EQ(value, 0x500u);
+    EXPECT_EQ(info(2, nullptr, &value, &valueSize), 0);
+    EXPECT_EQ(value, 0u);
+    EXPECT_EQ(info(3, nullptr, &value, &valueSize), 0x1070);
+    EXPECT_EQ(info(-1, nullptr, &value, &valueSize), 0x1070);
+}
+
+TEST_F(ConduitLibrary, OpenConduitReadsThePropertyBlockAndAlwaysReturnsZero)
+{
+    tf::synckit::CMemoryHandheld handheld;
+    tf::synckit::SelectHandheld(&handheld);
+    tf::synckit::ClearLog();
+    SkConduitProperties properties{};
+    std::strcpy(properties.userDirectory, "/nonexistent-tallyfern-folder/");
+    const char* database = "ViewerByBlock";
+    properties.databaseName = database;
+    properties.creator = tf::synckit::FourCharCode("Crea");
+    properties.card = 3;
+    properties.type = tf::synckit::FourCharCode("Type");
+    EXPECT_EQ(open(nullptr, &properties), 0);
+    tf::synckit::SelectHandheld(nullptr);
+
+    tf::synckit::HandheldDatabase* db = handheld.FindDatabase("ViewerByBlock");
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(db->creator, tf::synckit::FourCharCode("Crea"));
+    EXPECT_EQ(db->type, tf::synckit::FourCharCode("Type"));
+    EXPECT_EQ(db->card, 3);
+    std::vector<tf::synckit::LogEntry> log = tf::synckit::LogEntries();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].text, "Synchronizing Tallyfern...");
+    EXPECT_NE(log[1].text.find("/nonexistent-tallyfern-folder/Tallyfern.kgw"), std::string::npos);
+
+    // No handheld and no block at all: still 0, and nothing breaks.
+    EXPECT_EQ(open(nullptr, nullptr), 0);
+}
+
+} // namespace
