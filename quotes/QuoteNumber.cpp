@@ -118,8 +118,10 @@ double ParseQuoteNumber(std::string_view text)
 
     const double dWhole = ConvertLeadingDouble(strWhole);
     const double dDenominator = ConvertLeadingDouble(strDenominator);
-    if (dDenominator != 0.0) {
-        return dSign * (dWhole + ConvertLeadingDouble(strNumerator) / dDenominator);
+    if (dDenominator == 0.0) {
+        return dSign * dWhole;
     }
-    return dSign * dWhole;
+    const double dValue = dSign * (dWhole + ConvertLeadingDouble(strNumerator) / dDenominator);
+    // "1e300/1e-300" overflows; no price is infinite.
+    return std::isfinite(dValue) ? dValue : 0.0;
 }

@@ -53,6 +53,7 @@ TEST(ParseQuoteNumber, ReadsFractionsAndThousandsCommas)
     EXPECT_DOUBLE_EQ(ParseQuoteNumber("5 1/"), 5.0);
     // A second slash is part of the denominator's text.
     EXPECT_DOUBLE_EQ(ParseQuoteNumber("1/2/4"), 0.5);
+    EXPECT_EQ(ParseQuoteNumber("1e300/1e-300"), 0.0);
     // Spaces before the number are ignored.
     EXPECT_DOUBLE_EQ(ParseQuoteNumber("  2 1/2"), 2.5);
 }

@@ -1,0 +1,11 @@
+// Fuzzes the reader ReadRegionalCsvQuote with arbitrary reply bodies.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/quotes/FuzzReader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
+{
+    FuzzQuoteReader(&ReadRegionalCsvQuote, pData, nSize);
+    return 0;
+}
