@@ -1,8 +1,7 @@
-// The one QApplication of a framework test program, made on first use (offscreen platform,
-// set by the test's environment) and kept for the program's life.
+// The one QApplication of a framework test program, made on first use on Qt's offscreen
+// platform (unless the environment names another) and kept for the program's life.
 #pragma once
 
-#include <chrono>
 #include <functional>
 
 #include <QApplication>
@@ -13,6 +12,9 @@ inline QApplication& TestApp()
     static int argc = 1;
     static char name[] = "tf_framework_tests";
     static char* argv[] = {name, nullptr};
+    // These tests never need a display; run offscreen also when started by hand.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Never destroyed: widgets of static objects may outlive main.
     static auto* pApp = new QApplication(argc, argv);
     return *pApp;
