@@ -15,6 +15,10 @@
 
 inline QApplication& DialogsTestApp()
 {
+    // Tests never need a display; a run outside ctest (or with only part of ctest's
+    // environment) still gets the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "tf_dialogs_tests";
     static char* argv[] = {name, nullptr};
