@@ -49,39 +49,49 @@ CHttpRequest::CHttpRequest(const HttpUrl& url, const HttpLimits& limits)
 
 std::size_t CHttpRequest::OnHeader(char* pData, std::size_t nSize, std::size_t nCount, void* pUser)
 {
-    auto* pThis = static_cast<CHttpRequest*>(pUser);
-    const std::size_t nBytes = nSize * nCount;
-    pThis->m_lastData = std::chrono::steady_clock::now();
-    std::string strLine(pData, nBytes);
-    while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r')) {
-        strLine.pop_back();
-    }
-    // An interim response (100 Continue) is followed by the real one: keep only the last.
-    if (StartsWithHttpStatus(strLine)) {
-        pThis->m_strRawHeaders.clear();
-    }
-    if (pThis->m_strRawHeaders.size() + strLine.size() + 2 > kMaxHeaderBytes) {
+    // No exception may unwind through libcurl: running out of memory ends the transfer.
+    try {
+        auto* pThis = static_cast<CHttpRequest*>(pUser);
+        const std::size_t nBytes = nSize * nCount;
+        pThis->m_lastData = std::chrono::steady_clock::now();
+        std::string strLine(pData, nBytes);
+        while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r')) {
+            strLine.pop_back();
+        }
+        // An interim response (100 Continue) is followed by the real one: keep only the last.
+        if (StartsWithHttpStatus(strLine)) {
+            pThis->m_strRawHeaders.clear();
+        }
+        if (pThis->m_strRawHeaders.size() + strLine.size() + 2 > kMaxHeaderBytes) {
+            return 0;
+        }
+        pThis->m_strRawHeaders += strLine;
+        pThis->m_strRawHeaders += "\r\n";
+        return nBytes;
+    } catch (...) {
         return 0;
     }
-    pThis->m_strRawHeaders += strLine;
-    pThis->m_strRawHeaders += "\r\n";
-    return nBytes;
 }
 
 std::size_t CHttpRequest::OnBody(char* pData, std::size_t nSize, std::size_t nCount, void* pUser)
 {
-    auto* pThis = static_cast<CHttpRequest*>(pUser);
-    const std::size_t nBytes = nSize * nCount;
-    pThis->m_lastData = std::chrono::steady_clock::now();
-    const std::size_t nRoom = pThis->m_limits.nMaxBodyBytes - pThis->m_strBody.size();
-    if (nBytes > nRoom) {
-        // The reader sees the end of the data at the cap; the rest is not fetched.
-        pThis->m_strBody.append(pData, nRoom);
-        pThis->m_bTruncated = true;
+    // No exception may unwind through libcurl: running out of memory ends the transfer.
+    try {
+        auto* pThis = static_cast<CHttpRequest*>(pUser);
+        const std::size_t nBytes = nSize * nCount;
+        pThis->m_lastData = std::chrono::steady_clock::now();
+        const std::size_t nRoom = pThis->m_limits.nMaxBodyBytes - pThis->m_strBody.size();
+        if (nBytes > nRoom) {
+            // The reader sees the end of the data at the cap; the rest is not fetched.
+            pThis->m_strBody.append(pData, nRoom);
+            pThis->m_bTruncated = true;
+            return 0;
+        }
+        pThis->m_strBody.append(pData, nBytes);
+        return nBytes;
+    } catch (...) {
         return 0;
     }
-    pThis->m_strBody.append(pData, nBytes);
-    return nBytes;
 }
 
 bool CHttpRequest::HasStalled() const
