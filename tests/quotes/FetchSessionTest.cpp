@@ -287,6 +287,17 @@ TEST_F(FetchSessionTest, BodyPastTheCapEndsTheData)
     EXPECT_DOUBLE_EQ(m_dPrice, 123.5);
 }
 
+TEST_F(FetchSessionTest, OversizedHeadersFail)
+{
+    ScriptedReply reply = Reply(200, kUsLine);
+    for (int i = 0; i < 100; ++i) {
+        reply.headers.emplace_back("X-Padding-" + std::to_string(i), std::string(1000, 'p'));
+    }
+    m_server.Script(kUsPath, reply);
+    EXPECT_EQ(Fetch("IBM", "United States"), kFetchFailed);
+    EXPECT_EQ(m_dPrice, kUntouched);
+}
+
 TEST_F(FetchSessionTest, LongLinesArriveInReadsOf1022)
 {
     // The regional reader skips one read and takes the next: a header of 1021 characters and
