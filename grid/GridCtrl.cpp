@@ -163,6 +163,8 @@ int CGridCtrl::SetRowCount(long rows, bool bRedraw)
         m_nSelEndRow = rows - 1;
     if (m_nTopRow > MaxTopRow())
         m_nTopRow = MaxTopRow();
+    if (m_nSelStartRow < 0 || m_nSelStartCol < 0)
+        CollapseSelection();
     UpdateScrollBars();
     if (bRedraw)
         RedrawAll();
@@ -193,6 +195,8 @@ int CGridCtrl::SetColCount(int cols, bool bRedraw)
         m_nSelEndCol = cols - 1;
     if (m_nLeftCol > MaxLeftCol())
         m_nLeftCol = MaxLeftCol();
+    if (m_nSelStartRow < 0 || m_nSelStartCol < 0)
+        CollapseSelection();
     UpdateScrollBars();
     if (bRedraw)
         RedrawAll();

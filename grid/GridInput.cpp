@@ -244,6 +244,8 @@ void CGridCtrl::CellAreaMouse(QMouseEvent* event)
             return;
         m_bExtendSelection = (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) != 0;
         GotoCell(col, row);
+        if (!m_bExtendSelection)
+            CollapseSelection();
         m_bExtendSelection = false;
         m_bDragging = true;
         const QRect rect(left, top, ColWidthOrZero(col), GetRowHeight(row));

@@ -422,3 +422,113 @@ TEST(GridCtrl, PaintsBordersAndEmptyArea)
     // Beyond the cells: the default back colour of the cell area.
     EXPECT_EQ(image.pixel(150, 100), grid.palette().color(QPalette::Base).rgb());
 }
+
+namespace {
+class CClickGrid : public CProbeGrid
+{
+  public:
+    void OnDClicked(int col, long row, const QRect&, const QPoint&, bool) override
+    {
+        m_clicks.push_back("d" + std::to_string(col) + "," + std::to_string(row));
+    }
+    void OnLClicked(int col, long row, bool bPressed, const QRect&, const QPoint&, bool) override
+    {
+        m_clicks.push_back((bPressed ? "p" : "r") + std::to_string(col) + "," +
+                           std::to_string(row));
+    }
+    std::vector<std::string> m_clicks;
+};
+} // namespace
+
+TEST(GridCtrl, ScrollBarsDragScrollingAndClicks)
+{
+    CClickGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(200);
+    grid.SetUniformRowHeight(true);
+    for (int col = 0; col < 3; ++col)
+        grid.SetColWidth(col, 60);
+    const int rowHeight = grid.GetDefRowHeight();
+    SetCellArea(grid, 180, rowHeight * 10);
+    grid.show();
+
+    // The thumb, a line and a page.
+    QScrollBar* bar = grid.GetVScrollBar();
+    EXPECT_EQ(bar->maximum(), 190);
+    bar->setValue(50);
+    EXPECT_EQ(grid.GetTopRowLong(), 50);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(grid.GetTopRowLong(), 51);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(grid.GetTopRowLong(), 61);
+    bar->setValue(0);
+
+    QWidget* area = grid.GetCellAreaWidget();
+    QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(70, rowHeight + 3));
+    EXPECT_NE(std::find(grid.m_clicks.begin(), grid.m_clicks.end(), "d1,1"), grid.m_clicks.end());
+    grid.m_clicks.clear();
+
+    // Press on a cell, drag below the area: the grid scrolls on by itself until released.
+    grid.SetDragAcceleration(0, 1);
+    QTest::mousePress(area, Qt::LeftButton, {}, QPoint(10, 5));
+    QMouseEvent below(QEvent::MouseMove, QPointF(10, rowHeight * 10 + 30),
+                      area->mapToGlobal(QPointF(10, rowHeight * 10 + 30)), Qt::NoButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &below);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return grid.GetCurrentRow() >= 30; }, 3000));
+    QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(10, rowHeight * 10 + 30));
+    const long stopped = grid.GetCurrentRow();
+    EXPECT_GT(grid.GetTopRowLong(), 0);
+    QTest::qWait(30);
+    EXPECT_EQ(grid.GetCurrentRow(), stopped); // the release stopped it
+    int startCol = 0, endCol = 0;
+    long startRow = 0, endRow = 0;
+    grid.GetSelection(startCol, startRow, endCol, endRow);
+    EXPECT_EQ(startRow, 0); // the drag selected from where it started
+    EXPECT_EQ(endRow, stopped);
+    ASSERT_GE(grid.m_clicks.size(), 2u);
+    EXPECT_EQ(grid.m_clicks.front(), "p0,0");
+    EXPECT_EQ(grid.m_clicks.back(), "r0," + std::to_string(stopped));
+
+    // A plain key move collapses the selection again.
+    QTest::keyClick(area, Qt::Key_Up);
+    grid.GetSelection(startCol, startRow, endCol, endRow);
+    EXPECT_EQ(startRow, endRow);
+}
+
+TEST(GridCtrl, CutsLongTextWithDots)
+{
+    CProbeGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(1);
+    grid.SetColWidth(0, 50);
+    grid.SetColWidth(1, 50);
+    grid.SetGridLines(false);
+    SetCellArea(grid, 200, 60);
+    CGridCell cell;
+    cell.SetText("WWWWWWWWWWWWWWWWWWWW");
+    cell.SetCellTypeEx(GridCellTypeEx::kEllipsis);
+    cell.SetBackColor(Qt::white);
+    cell.SetTextColor(Qt::black);
+    grid.SetCell(1, 0, cell);
+    grid.GotoCell(0, 0);
+    const QImage image = grid.GetCellAreaWidget()->grab().toImage();
+    const int dotsX = 100 - QFontMetrics(grid.font()).horizontalAdvance(QStringLiteral("..."));
+    auto columnIsWhite = [&image](int x) {
+        for (int y = 0; y < 15; ++y)
+            if (image.pixel(x, y) != QColor(Qt::white).rgb())
+                return false;
+        return true;
+    };
+    // The 3 pixels before the dots are clear; text stands left of them and dots right.
+    for (int x = dotsX - 3; x < dotsX; ++x)
+        EXPECT_TRUE(columnIsWhite(x)) << x;
+    bool bText = false;
+    for (int x = 55; x < dotsX - 3; ++x)
+        bText = bText || !columnIsWhite(x);
+    EXPECT_TRUE(bText);
+    bool bDots = false;
+    for (int x = dotsX; x < 100; ++x)
+        bDots = bDots || !columnIsWhite(x);
+    EXPECT_TRUE(bDots);
+}
