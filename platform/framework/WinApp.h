@@ -1,0 +1,46 @@
+// CWinApp: the application object. Run makes the QApplication, calls InitInstance (which
+// builds the main window and normally runs it with DoModal), and returns the exit code.
+//
+// The end of the process is the main window's close command: while the application runs,
+// SIGTERM, SIGINT and SIGHUP, and the desktop session's request to save before logging out,
+// each send m_pMainWnd a WM_CLOSE (the signals through the event loop, never from inside a
+// signal handler), so the window saves and tears down exactly as when the user closes it.
+#pragma once
+
+#include <memory>
+
+class CWnd;
+class QApplication;
+class QSocketNotifier;
+
+class CWinApp
+{
+  public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Makes the QApplication unless one exists, installs the termination handlers, runs
+    // InitInstance and returns m_nExitCode (1 when InitInstance returned false).
+    int Run(int argc, char** argv);
+
+    // Builds and runs the program; false when it could not start.
+    virtual bool InitInstance() = 0;
+
+    // Routes SIGTERM, SIGINT, SIGHUP and the session's save request to m_pMainWnd as
+    // WM_CLOSE. False when the signal pipe could not be made. Undone by the destructor.
+    bool InstallTerminationHandlers();
+
+    // The window that receives WM_CLOSE at the end of the session; not owned.
+    CWnd* m_pMainWnd = nullptr;
+    int m_nExitCode = 0;
+
+  private:
+    void OnTerminationSignal();
+    void RemoveTerminationHandlers();
+
+    std::unique_ptr<QApplication> m_pOwnApp;
+    std::unique_ptr<QSocketNotifier> m_pNotifier;
+    bool m_bHandlersInstalled = false;
+};
