@@ -4,6 +4,8 @@
 #include "model/dialogs/EditTradesDlg.h"
 #include "platform/framework/WinDefs.h"
 
+// Positions are the template's, except that a few captions are a little wider: the desktop's
+// stand-in for the template font runs wider than the font the template was laid out for.
 namespace {
 
 // Every field label is right-aligned against its field.
@@ -22,7 +24,7 @@ SDialogTemplate EditTradesTemplate()
     t.cy = 155;
     t.items = {
         {IDC_STATIC, EControlKind::Frame, "", 3, 2, 281, 132, kStyleNone, {}},
-        {IDC_STATIC, EControlKind::Label, "Current Portfolio", 11, 8, 48, 8, kStyleNone, {}},
+        {IDC_STATIC, EControlKind::Label, "Current Portfolio", 11, 8, 60, 8, kStyleNone, {}},
         {D::kIdTradeList, EControlKind::ListBox, "", 14, 18, 41, 99, kListStyle, {}},
         {D::kIdShowClosed,
          EControlKind::CheckBox,
@@ -37,13 +39,13 @@ SDialogTemplate EditTradesTemplate()
         {D::kIdBuy,
          EControlKind::RadioButton,
          "Bu&y:",
-         84,
+         78,
          20,
-         24,
+         34,
          10,
          kStyleLeftText | kStyleGroup,
          {}},
-        {D::kIdSell, EControlKind::RadioButton, "Se&ll:", 137, 20, 24, 10, kStyleLeftText, {}},
+        {D::kIdSell, EControlKind::RadioButton, "Se&ll:", 122, 20, 36, 10, kStyleLeftText, {}},
         {IDC_STATIC, EControlKind::Label, "&Security:", 74, 42, 27, 8, kFieldLabel, {}},
         {D::kIdSymbol, EControlKind::Edit, "", 103, 38, 58, 14, kStyleNone, {}},
         {IDC_STATIC, EControlKind::Label, "&Quantity:", 74, 58, 27, 8, kFieldLabel, {}},
@@ -131,7 +133,7 @@ SDialogTemplate EditCategoriesTemplate()
     t.cy = 156;
     t.items = {
         {IDC_STATIC, EControlKind::Frame, "", 3, 2, 180, 128, kStyleNone, {}},
-        {IDC_STATIC, EControlKind::Label, "Current Categories", 9, 12, 57, 8, kStyleNone, {}},
+        {IDC_STATIC, EControlKind::Label, "Current Categories", 9, 12, 64, 8, kStyleNone, {}},
         {D::kIdCategoryList, EControlKind::ListBox, "", 8, 24, 59, 98, kListStyle, {}},
         {IDC_STATIC, EControlKind::Label, "Ca&tegory:", 74, 26, 30, 8, kStyleNone, {}},
         {D::kIdCategory, EControlKind::Edit, "", 106, 24, 58, 14, kStyleNone, {}},

@@ -3,6 +3,8 @@
 #include <ctime>
 #include <limits>
 
+#include <QListWidget>
+
 #include "model/dialogs/DialogTemplates.h"
 #include "model/dialogs/TradeRows.h"
 #include "platform/framework/DataExchange.h"
@@ -74,6 +76,11 @@ void CEditTradesDlg::DoDataExchange(CDataExchange* pDX)
 bool CEditTradesDlg::OnInitDialog()
 {
     const bool bResult = CDialog::OnInitDialog();
+    // The rows are wider than the list on purpose (the trade number stays out of sight).
+    if (auto* pList = GetDlgItemAs<QListWidget>(kIdTradeList)) {
+        pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pList->setTextElideMode(Qt::ElideNone);
+    }
     m_current = MakeEmptyTrade();
     m_bCurrentValid = false;
     ChooseBuy(true);
