@@ -356,3 +356,39 @@ TEST(Dialog, HidingGoesToTheTrayOnlyWhereThereIsOne)
     dlg.ShowWindow(SW_RESTORE);
     EXPECT_FALSE(dlg.isMinimized());
 }
+
+namespace {
+
+// Totals drawn red below zero and blue otherwise, decided whenever the text changes.
+class CTotalsDlg : public CDialog
+{
+  public:
+    CTotalsDlg() : CDialog(WindowTemplate()) {}
+
+  protected:
+    bool OnCtlColor(int nId, COLORREF& crText) override
+    {
+        if (nId != 1008)
+            return false;
+        crText = GetDlgItemText(1008).starts_with('-') ? RGB(225, 0, 0) : RGB(0, 0, 255);
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(Dialog, TextColoursFollowTheTextsOfTheirFields)
+{
+    TestApp();
+    CTotalsDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    QWidget* pTotal = dlg.GetDlgItem(1008);
+    EXPECT_EQ(pTotal->palette().color(QPalette::Text), QColor(0, 0, 255)); // empty: blue
+    dlg.SetDlgItemText(1008, "-1,234.50");
+    EXPECT_EQ(pTotal->palette().color(QPalette::Text), QColor(225, 0, 0));
+    dlg.SetDlgItemText(1008, "0.00");
+    EXPECT_EQ(pTotal->palette().color(QPalette::Text), QColor(0, 0, 255));
+    // Other fields keep the desktop's colours.
+    EXPECT_EQ(dlg.GetDlgItem(1015)->palette().color(QPalette::Text),
+              QApplication::palette(dlg.GetDlgItem(1015)).color(QPalette::Text));
+}
