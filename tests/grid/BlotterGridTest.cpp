@@ -191,6 +191,15 @@ TEST_F(BlotterGridTest, HeadingPressSortsAscendingEveryTimeAndRowsStayWhole)
     EXPECT_EQ(Column(-1), "BBB CCC DDD AAA "); // ascending again, no toggling
     EXPECT_EQ(m_grid.GetSortColumn(), 3);
     EXPECT_EQ(m_grid.QuickGetText(-1, -1), "Security");
+
+    // Released over another heading: the pressed one is let go, the other is untouched.
+    PressHeading(0, true);
+    PressHeading(2, false);
+    m_grid.GetCell(0, -1, heading);
+    EXPECT_EQ(heading.GetBorder(), GridBorder::k3DRaised);
+    m_grid.GetCell(2, -1, heading);
+    EXPECT_FALSE(heading.IsPropertySet(GridProp::kBorder));
+    EXPECT_EQ(Column(0), "1 2 3 4 ");
 }
 
 TEST_F(BlotterGridTest, RefreshKeepsSymbolsWithTheirValuesAndTheUsersOrder)

@@ -229,6 +229,14 @@ TEST(GridCtrl, FitColumnsFillsTheCellArea)
         grid.GetColWidth(col, widths[col]);
     EXPECT_EQ(widths[0] + widths[1] + widths[2], 200);
     EXPECT_EQ(widths[0], 66);
+
+    // No room yet: the proportions are kept for a later fit instead of being zeroed.
+    grid.SetColWidth(0, 10);
+    grid.resize(10, 10);
+    ASSERT_EQ(grid.GetCellAreaWidth(), 0);
+    EXPECT_EQ(grid.FitColumns(0, 2), 0);
+    grid.GetColWidth(0, widths[0]);
+    EXPECT_EQ(widths[0], 10);
 }
 
 TEST(GridCtrl, KeyboardMovesStepsAndPages)
@@ -356,6 +364,16 @@ TEST(GridCtrl, CheckBoxDropListAndFind)
     grid.SetCell(0, 0, box);
     QTest::keyClick(grid.GetCellAreaWidget(), Qt::Key_Space);
     EXPECT_EQ(grid.QuickGetText(0, 0), "0");
+
+    // A click released inside the box of another cell sets it; beside the box it does not.
+    CGridCell other;
+    other.SetCellType(GridCellTypes::kCheckBox);
+    grid.SetCell(0, 1, other);
+    const int h = grid.GetDefRowHeight();
+    QTest::mouseClick(grid.GetCellAreaWidget(), Qt::LeftButton, {}, QPoint(60, h + h / 2));
+    EXPECT_EQ(grid.QuickGetText(0, 1), "");
+    QTest::mouseClick(grid.GetCellAreaWidget(), Qt::LeftButton, {}, QPoint(6, h + h / 2));
+    EXPECT_EQ(grid.QuickGetText(0, 1), "1.000000");
 
     EXPECT_EQ(CDropListCellType::SplitChoices("Buy\nSell\nrest"),
               (std::vector<std::string>{"Buy", "Sell"}));
