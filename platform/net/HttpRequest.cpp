@@ -154,26 +154,40 @@ bool CHttpRequest::Send(const HttpCredentials* pCredentials)
 
     CURL* h = pCurl.get();
     const std::string strUrl = FormatHttpUrl(m_url);
-    curl_easy_setopt(h, CURLOPT_URL, strUrl.c_str());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, pHeaders.get());
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, m_limits.nConnectTimeoutMs);
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CHttpProgress::OnProgress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHttpRequest::OnHeader);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpRequest::OnBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+    // Every option must take: an option this libcurl lacks (HTTP only, the callbacks) would
+    // silently change what the request does.
+    CURLcode rcSetup = CURLE_OK;
+    const auto Set = [&](CURLoption option, auto value) {
+        if (rcSetup == CURLE_OK) {
+            rcSetup = curl_easy_setopt(h, option, value);
+        }
+    };
+    Set(CURLOPT_URL, strUrl.c_str());
+    Set(CURLOPT_PROTOCOLS_STR, "http");
+    Set(CURLOPT_PATH_AS_IS, 1L);
+    Set(CURLOPT_HTTPGET, 1L);
+    Set(CURLOPT_FOLLOWLOCATION, 0L);
+    Set(CURLOPT_HTTPHEADER, pHeaders.get());
+    Set(CURLOPT_NOSIGNAL, 1L);
+    Set(CURLOPT_FORBID_REUSE, 1L);
+    Set(CURLOPT_CONNECTTIMEOUT_MS, m_limits.nConnectTimeoutMs);
+    Set(CURLOPT_TIMEOUT_MS, m_limits.nTransferTimeoutMs);
+    Set(CURLOPT_NOPROGRESS, 0L);
+    Set(CURLOPT_XFERINFOFUNCTION, &CHttpProgress::OnProgress);
+    Set(CURLOPT_XFERINFODATA, this);
+    Set(CURLOPT_HEADERFUNCTION, &CHttpRequest::OnHeader);
+    Set(CURLOPT_HEADERDATA, this);
+    Set(CURLOPT_WRITEFUNCTION, &CHttpRequest::OnBody);
+    Set(CURLOPT_WRITEDATA, this);
     if (pCredentials != nullptr) {
-        curl_easy_setopt(h, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-        curl_easy_setopt(h, CURLOPT_USERNAME, pCredentials->strUser.c_str());
-        curl_easy_setopt(h, CURLOPT_PASSWORD, pCredentials->strPassword.c_str());
+        Set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+        Set(CURLOPT_USERNAME, pCredentials->strUser.c_str());
+        Set(CURLOPT_PASSWORD, pCredentials->strPassword.c_str());
+    }
+
+    if (rcSetup != CURLE_OK) {
+        m_strError = curl_easy_strerror(rcSetup);
+        return false;
     }
 
     m_pHandle = h;

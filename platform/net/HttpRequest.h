@@ -14,6 +14,8 @@
 constexpr long kDefaultConnectTimeoutMs = 60000;
 // A connected server that delivers no byte for this long is taken as dead.
 constexpr long kDefaultStallTimeoutMs = 30000;
+// A server that keeps a reply trickling in for longer than this is given up all the same.
+constexpr long kDefaultTransferTimeoutMs = 120000;
 // A quote reply is a line or a small page; anything past this is not read.
 constexpr std::size_t kDefaultMaxBodyBytes = 4 * 1024 * 1024;
 
@@ -21,6 +23,7 @@ struct HttpLimits
 {
     long nConnectTimeoutMs = kDefaultConnectTimeoutMs;
     long nStallTimeoutMs = kDefaultStallTimeoutMs;
+    long nTransferTimeoutMs = kDefaultTransferTimeoutMs;
     std::size_t nMaxBodyBytes = kDefaultMaxBodyBytes;
 };
 
