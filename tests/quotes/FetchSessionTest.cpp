@@ -367,6 +367,26 @@ TEST_F(FetchSessionTest, HostileSymbolsCannotSplitTheRequest)
     EXPECT_TRUE(m_server.Requests().empty());
 }
 
+TEST_F(FetchSessionTest, UsesTheStandardProxyVariables)
+{
+    // The scripted server stands in for the proxy: it receives the absolute URL.
+    m_server.Script("http://quotes.example/d/quotes.csv", Reply(200, kUsLine));
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
+    setenv("http_proxy", Url("").c_str(), 1);
+    PointRolesAt("quotes.example");
+    const int nResult = Fetch("IBM", "United States");
+    unsetenv("http_proxy");
+    ASSERT_EQ(nResult, kFetchOk);
+    EXPECT_DOUBLE_EQ(m_dPrice, 123.5);
+    const auto requests = m_server.Requests();
+    ASSERT_EQ(requests.size(), 1U);
+    EXPECT_EQ(requests[0].strTarget,
+              "http://quotes.example/d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv");
+    EXPECT_EQ(requests[0].Header("Host"), "quotes.example");
+    EXPECT_EQ(requests[0].HeaderCount("User-Agent"), 1U);
+}
+
 TEST_F(FetchSessionTest, EmptySymbolDoesNothing)
 {
     m_server.Script(kUsPath, Reply(200, kUsLine));
