@@ -100,6 +100,12 @@ TF_CONDUIT_EXPORT long GetConduitInfo(int infoType, void* input, void* output,
 
 TF_CONDUIT_EXPORT long OpenConduit(void* /*progressCallback*/, void* properties)
 {
+    if (!properties) {
+        tf::conduit::LogSync(tf::conduit::kLogStart, tf::conduit::kActivityStart);
+        tf::conduit::LogSync("The sync manager passed no properties; nothing was synchronized.",
+                             tf::conduit::kActivityWarning);
+        return 0;
+    }
     try {
         tf::conduit::CConduitSync sync(theApp.m_document);
         sync.Run(tf::conduit::ReadConduitProperties(properties));

@@ -151,8 +151,12 @@ TEST_F(ConduitLibrary, OpenConduitReadsThePropertyBlockAndAlwaysReturnsZero)
     EXPECT_EQ(log[0].text, "Synchronizing Tallyfern...");
     EXPECT_NE(log[1].text.find("/nonexistent-tallyfern-folder/Tallyfern.kgw"), std::string::npos);
 
-    // No handheld and no block at all: still 0, and nothing breaks.
+    // No block at all: still 0, logged, and no portfolio is looked for anywhere.
+    tf::synckit::ClearLog();
     EXPECT_EQ(open(nullptr, nullptr), 0);
+    log = tf::synckit::LogEntries();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[1].text.find("no properties"), std::string::npos);
 }
 
 } // namespace
