@@ -274,6 +274,8 @@ QWidget* CDialog::CreateControl(const SDialogItem& item, QWidget* pPrevRadio)
         auto* pList = new QListWidget(m_pClient);
         pList->setSelectionMode(QAbstractItemView::SingleSelection);
         pList->setProperty(kSortedProperty, (item.nStyle & kStyleSorted) != 0);
+        pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pList->setTextElideMode(Qt::ElideNone);
         pList->setVerticalScrollBarPolicy(
             (item.nStyle & kStyleVScroll) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
         pWidget = pList;
@@ -312,6 +314,19 @@ QWidget* CDialog::CreateControl(const SDialogItem& item, QWidget* pPrevRadio)
     // line high.
     if (item.kind == EControlKind::DropDownList)
         rect.setHeight(std::min(rect.height(), pWidget->sizeHint().height()));
+    // Texts set in this font can run wider than in the font the template was drawn for;
+    // a label or box grows to show its whole text, away from its aligned edge.
+    if (item.kind == EControlKind::Label || item.kind == EControlKind::CheckBox ||
+        item.kind == EControlKind::RadioButton) {
+        const int nNeeded = pWidget->sizeHint().width();
+        if (nNeeded > rect.width()) {
+            const bool bGrowLeft = (item.nStyle & (kStyleRight | kStyleLeftText)) != 0;
+            if (bGrowLeft)
+                rect.setLeft(std::max(0, rect.right() + 1 - nNeeded));
+            else
+                rect.setWidth(nNeeded);
+        }
+    }
     pWidget->setGeometry(rect);
     if (item.kind == EControlKind::GroupBox || item.kind == EControlKind::Frame)
         pWidget->lower();
