@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "quotes/FetchQuote.h"
@@ -118,11 +119,13 @@ class CRatioReporter : public benchmark::ConsoleReporter
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
                 m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+                m_cpuMedians[run.run_name.function_name] = run.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> m_medians;
+    std::map<std::string, double> m_cpuMedians;
 };
 
 } // namespace
@@ -141,9 +144,12 @@ int main(int argc, char** argv)
     const auto fetch = reporter.m_medians.find("BM_FetchQuote");
     const auto bare = reporter.m_medians.find("BM_BareCurl");
     if (fetch != reporter.m_medians.end() && bare != reporter.m_medians.end() && bare->second > 0) {
+        const double dFetchCpu = reporter.m_cpuMedians["BM_FetchQuote"];
+        const double dBareCpu = reporter.m_cpuMedians["BM_BareCurl"];
         std::printf("median of %d runs of %d requests: FetchQuote %.1f us/call, bare libcurl "
-                    "%.1f us/request, ratio %.3f\n",
-                    kRuns, kRequests, fetch->second, bare->second, fetch->second / bare->second);
+                    "%.1f us/request, ratio %.3f (client CPU %.1f vs %.1f us, ratio %.3f)\n",
+                    kRuns, kRequests, fetch->second, bare->second, fetch->second / bare->second,
+                    dFetchCpu, dBareCpu, dBareCpu > 0 ? dFetchCpu / dBareCpu : 0.0);
     }
     Service().pService->Stop();
     return 0;
