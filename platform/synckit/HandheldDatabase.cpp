@@ -1,6 +1,7 @@
 #include "platform/synckit/HandheldDatabase.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tf::synckit {
 
@@ -9,16 +10,26 @@ std::uint32_t HandheldDatabase::NewRecordId()
     std::uint32_t largest = 0;
     for (const StoredRecord& record : records)
         largest = std::max(largest, record.uid);
-    std::uint32_t candidate = std::max(largest, uniqueIdSeed) + 1;
+    // In 64 bits: a seed read from a file may hold any 32-bit value.
+    std::uint64_t candidate = std::uint64_t{std::max(largest, uniqueIdSeed)} + 1;
     if (candidate <= kMaxRecordId) {
-        uniqueIdSeed = candidate;
-        return candidate;
+        uniqueIdSeed = static_cast<std::uint32_t>(candidate);
+        return uniqueIdSeed;
     }
     // The counter ran out: reuse the lowest identifier that is free.
-    for (std::uint32_t uid = 1; uid <= kMaxRecordId; ++uid)
-        if (!FindRecord(uid))
-            return uid;
-    return 0;
+    std::vector<std::uint32_t> used;
+    used.reserve(records.size());
+    for (const StoredRecord& record : records)
+        used.push_back(record.uid);
+    std::sort(used.begin(), used.end());
+    std::uint32_t uid = 1;
+    for (std::uint32_t taken : used) {
+        if (taken > uid)
+            break;
+        if (taken == uid)
+            ++uid;
+    }
+    return uid <= kMaxRecordId ? uid : 0;
 }
 
 StoredRecord* HandheldDatabase::FindRecord(std::uint32_t uid)

@@ -167,6 +167,20 @@ TEST(PdbFile, DamagedOffsetsAndCountsAreRefused)
     EXPECT_EQ(ParsePdb(nullptr, 0, db), kSkErrDamaged);
 }
 
+TEST(PdbFile, RecordIdsStayValidWhateverTheSeed)
+{
+    HandheldDatabase db;
+    db.uniqueIdSeed = 0xFFFFFFFF;
+    db.records.push_back({1, 0, 0, {}});
+    db.records.push_back({2, 0, 0, {}});
+    db.records.push_back({kMaxRecordId, 0, 0, {}});
+    EXPECT_EQ(db.NewRecordId(), 3u) << "the lowest free identifier once the counter ran out";
+    db.uniqueIdSeed = 10;
+    db.records.pop_back();
+    EXPECT_EQ(db.NewRecordId(), 11u);
+    EXPECT_EQ(db.NewRecordId(), 12u);
+}
+
 TEST(PdbFile, NameWithoutTerminatorIsCut)
 {
     std::vector<std::uint8_t> bytes = BuildPdb(SampleDatabase());
