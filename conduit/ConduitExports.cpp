@@ -20,7 +20,7 @@ constexpr std::uint32_t kConduitVersion = 0x101;
 
 // GetConduitInfo's info types and results.
 constexpr int kInfoName = 0;
-constexpr int kInfoMfcVersion = 1;
+constexpr int kInfoFrameworkVersion = 1;
 constexpr int kInfoDefaultAction = 2;
 constexpr long kInfoErrUnknownType = 0x1070;
 constexpr long kInfoErrNoOutput = 0x1071;
@@ -31,7 +31,7 @@ constexpr long kInfoErrNoOutputSize = 0x1077;
 // What info type 0 expects in its input block.
 constexpr std::uint32_t kNameRequestVersion = 1;
 constexpr std::uint32_t kNameRequestSize = 80;
-constexpr std::uint32_t kInfoMfcValue = 0x500;
+constexpr std::uint32_t kInfoFrameworkValue = 0x500;
 constexpr std::uint32_t kInfoDefaultActionValue = 0;
 
 // The library's application object: made when the library is loaded, with the conduit's
@@ -85,11 +85,12 @@ TF_CONDUIT_EXPORT long GetConduitInfo(int infoType, void* input, void* output,
         CopyConduitName(static_cast<char*>(output), *outputSize);
         return 0;
     }
-    case kInfoMfcVersion:
+    case kInfoFrameworkVersion:
     case kInfoDefaultAction: {
         if (*outputSize != sizeof(std::uint32_t))
             return kInfoErrBadSize;
-        std::uint32_t value = infoType == kInfoMfcVersion ? kInfoMfcValue : kInfoDefaultActionValue;
+        std::uint32_t value =
+            infoType == kInfoFrameworkVersion ? kInfoFrameworkValue : kInfoDefaultActionValue;
         std::memcpy(output, &value, sizeof value);
         return 0;
     }
