@@ -85,6 +85,11 @@ TEST(TrayEndToEnd, TheIconAnswersTheMouseOnARealNotificationArea)
     ASSERT_TRUE(WaitFor([] { return IsNotificationAreaAvailable(); }))
         << "no notification area on this display";
     COwner owner;
+    // A notification area that exists cannot show an icon without a picture: refused, so
+    // the window can report "Failed to create tray icon".
+    CTrayNotifyIcon bare;
+    EXPECT_FALSE(bare.Create(&owner, kTrayId + 1, "no picture", nullptr, kCallback));
+    EXPECT_FALSE(bare.IsCreated());
     ASSERT_TRUE(owner.m_icon.Create(&owner, kTrayId, "Tallyfern Desktop", LoadIconResource(133),
                                     kCallback));
     // Let trayer embed the icon before the mouse goes to it.
