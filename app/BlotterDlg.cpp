@@ -1,0 +1,192 @@
+#include "app/BlotterDlg.h"
+
+#include <QApplication>
+
+#include "app/AppIcons.h"
+#include "app/AppResources.h"
+#include "app/engine/TrayTexts.h"
+#include "model/Numbers.h"
+#include "model/PortfolioFile.h"
+#include "platform/framework/DataExchange.h"
+#include "platform/framework/MessageBox.h"
+#include "platform/framework/Resources.h"
+#include "quotes/FetchQuote.h"
+
+using namespace BlotterIds;
+
+namespace {
+
+// The five total fields in the order of the window's total texts.
+constexpr int kTotalFields[kTotalTextCount] = {kIdPositionPL, kIdTotalValue, kIdTotalToday,
+                                               kIdRealizedMTD, kIdRealizedYTD};
+
+// Text colours of the totals by the sign of the number they start with.
+constexpr COLORREF kNegativeTotal = RGB(225, 0, 0);
+constexpr COLORREF kOtherTotal = RGB(0, 0, 255);
+
+SBlotterServices WithDefaults(SBlotterServices services)
+{
+    if (!services.quote)
+        services.quote = FetchQuote;
+    if (!services.fetchVersion)
+        services.fetchVersion = [](double& dVersion) { FetchCurrentVersion(dVersion); };
+    if (!services.mailers)
+        services.mailers = MakeSmtpAlertMailerFactory();
+    if (!services.clock)
+        services.clock = [] { return std::time(nullptr); };
+    if (services.strPortfolioPath.empty())
+        services.strPortfolioPath = kPortfolioFileName;
+    return services;
+}
+
+} // namespace
+
+CBlotterDlg::CBlotterDlg(SBlotterServices services)
+    : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services)))
+{
+    // The document leaves the timer settings unset; a program without a file starts with
+    // automatic refresh off and ten minutes.
+    m_doc.m_bAutoRefresh = 0;
+    m_doc.m_nRefreshMinutes = 10;
+
+    MapCommand(kRefreshNow, [this] { Refresh(true); });
+    MapCommand(kExitButton, [this] { HideToTray(); });
+    MapCommand(kCmdRestore, [this] { OnRestore(); });
+    MapCommand(kCmdAbout, [this] { OnAbout(true); });
+    MapNotify(kCategoryBox, CBN_SELCHANGE, [this] { OnCategoryChange(); });
+    MapMessage(kTrayCallback, [this](WPARAM wParam, LPARAM lParam) -> LRESULT {
+        m_trayIcon.OnTrayNotification(wParam, lParam);
+        return 0;
+    });
+    MapEditCommands();
+}
+
+CBlotterDlg::~CBlotterDlg() = default;
+
+bool CBlotterDlg::OnCreate()
+{
+    if (!m_trayIcon.Create(this, kTrayIconId, kTrayDefaultTooltip, LoadIconResource(kTrayGainIcon),
+                           kTrayCallback)) {
+        TfMessageBox("Failed to create tray icon", MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return true;
+}
+
+bool CBlotterDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    SubclassDlgItem(kGridPlaceholder, &m_grid);
+    m_grid.CreateGrid(m_grid.parentWidget(), m_grid.geometry());
+
+    const std::string strAbout = LoadStringResource(kAboutString);
+    if (CMenu* pSysMenu = GetSystemMenu(); pSysMenu != nullptr && !strAbout.empty()) {
+        pSysMenu->AppendMenu(MF_SEPARATOR);
+        pSysMenu->AppendMenu(MF_STRING, kSysAbout, strAbout);
+    }
+    SetIcon(LoadIconResource(kProgramIcon), true);
+    SetIcon(LoadIconResource(kProgramIcon), false);
+
+    ApplyColumnWidths();
+    LoadPortfolio();
+    CheckVersion();
+    return true;
+}
+
+void CBlotterDlg::DoDataExchange(CDataExchange* pDX)
+{
+    for (int i = 0; i < kTotalTextCount; ++i)
+        DDX_Text(pDX, kTotalFields[i], m_strTotals[i]);
+}
+
+bool CBlotterDlg::OnCtlColor(int nId, COLORREF& crText)
+{
+    for (int i = 0; i < kTotalTextCount; ++i) {
+        if (kTotalFields[i] == nId) {
+            // Only the sign and the leading digits count: the text stops being a number at
+            // its first thousands separator.
+            crText = ParseLeadingDouble(GetDlgItemText(nId)) < 0.0 ? kNegativeTotal : kOtherTotal;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CBlotterDlg::OnOK()
+{
+    HideToTray();
+}
+
+void CBlotterDlg::OnCancel()
+{
+    // Escape hides the window like OK; ending the program is the close command's job, which
+    // saves first.
+    HideToTray();
+}
+
+void CBlotterDlg::OnClose()
+{
+    CloseWindow();
+}
+
+void CBlotterDlg::CloseWindow()
+{
+    if (m_bClosed)
+        return;
+    m_bClosed = true;
+    SavePortfolio();
+    if (m_bTimerRunning == 1)
+        KillTimer(kRefreshTimer);
+    m_bTimerRunning = 0;
+    m_trayIcon.RemoveIcon();
+    EndDialog(IDCANCEL);
+}
+
+void CBlotterDlg::OnTimer(unsigned /*nIdEvent*/)
+{
+    if (m_bClosed)
+        return;
+    Refresh(true);
+}
+
+void CBlotterDlg::OnSysCommand(unsigned nId)
+{
+    if (nId == kSysAbout) {
+        OnAbout(false);
+        return;
+    }
+    CDialog::OnSysCommand(nId);
+}
+
+void CBlotterDlg::OnRestore()
+{
+    ShowWindow(SW_RESTORE);
+}
+
+void CBlotterDlg::OnCategoryChange()
+{
+    m_doc.m_strCategoryFilter = ComboBox(kCategoryBox).GetWindowText();
+    RebuildRows();
+    Refresh(false);
+    SelectCategory(m_doc.m_strCategoryFilter);
+}
+
+void CBlotterDlg::FillCategoryBox()
+{
+    CComboBox box = ComboBox(kCategoryBox);
+    box.ResetContent();
+    for (const std::string& strCategory : m_doc.m_categories)
+        box.AddString(strCategory);
+}
+
+void CBlotterDlg::SelectCategory(const std::string& strCategory)
+{
+    CComboBox box = ComboBox(kCategoryBox);
+    box.SetCurSel(box.FindStringExact(-1, strCategory));
+}
+
+void CBlotterDlg::ShowMailFailure(const std::string& strText)
+{
+    TfMessageBox(strText, MB_OK | MB_ICONEXCLAMATION, {}, this);
+}

@@ -1,0 +1,107 @@
+// CBlotterDlg: the desktop program's main window. It owns the portfolio document, the
+// blotter grid and the tray icon; it reads and saves info.kgw, runs the engine's refresh
+// cycle on Refresh Now, on every tick of timer 1 and on a change of category, shows the rows,
+// the five totals, the tray picture and tooltip, and mails the pager alerts.
+//
+// What the window reaches outside (quotes, the version page, mail, the clock, the file's
+// path) comes in through SBlotterServices, so tests can put scripted parts in their place.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "app/engine/AlertMailer.h"
+#include "app/engine/RefreshCycle.h"
+#include "grid/BlotterGrid.h"
+#include "model/BlotterSpace.h"
+#include "notify/TrayNotifyIcon.h"
+#include "platform/framework/Dialog.h"
+#include "platform/fs/FileStore.h"
+
+struct SBlotterServices
+{
+    // FetchQuote when empty.
+    QuoteFunction quote;
+    // Asks the maker's site for the current version (FetchCurrentVersion when empty);
+    // leaves 0 in the output when nothing was obtained.
+    std::function<void(double& dVersion)> fetchVersion;
+    // The real SMTP client when empty.
+    AlertMailerFactory mailers;
+    // The system clock when empty.
+    std::function<std::time_t()> clock;
+    // The portfolio file; "info.kgw" in the current directory when empty.
+    std::string strPortfolioPath;
+};
+
+class CBlotterDlg : public CDialog
+{
+  public:
+    explicit CBlotterDlg(SBlotterServices services = {});
+    ~CBlotterDlg() override;
+
+    void LoadPortfolio();
+    void SavePortfolio();
+    // One refresh: with bFetch every open position is priced from the web, else from the
+    // stored prices. A refresh asked for while another runs (a timer tick inside a mail
+    // error box) is skipped.
+    void Refresh(bool bFetch);
+    void RebuildRows();
+    // The start-up question about a newer version (nothing when the check is switched off).
+    void CheckVersion();
+    // The close command: saves, stops the timer, takes the tray icon down and ends the
+    // window's modal run. Used by the close box, the tray's Exit, a SIGTERM and the end of
+    // the desktop session; running it twice does nothing more.
+    void CloseWindow();
+
+    // For the program's own session handling and for tests.
+    CBlotterSpace& Document() { return m_doc; }
+    CBlotterGrid& Grid() { return m_grid; }
+    CTrayNotifyIcon& TrayIcon() { return m_trayIcon; }
+    const std::string& TotalText(int nIndex) const { return m_strTotals[nIndex]; }
+    bool IsTimerRunning() const { return m_bTimerRunning != 0; }
+    bool IsRefreshing() const { return m_bRefreshing; }
+    int SkippedRefreshes() const { return m_nSkippedRefreshes; }
+    bool IsClosed() const { return m_bClosed; }
+    const std::string& PortfolioPath() const { return m_services.strPortfolioPath; }
+
+  protected:
+    bool OnCreate() override;
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+    void OnCancel() override;
+    void OnClose() override;
+    void OnTimer(unsigned nIdEvent) override;
+    void OnSysCommand(unsigned nId) override;
+    bool OnCtlColor(int nId, COLORREF& crText) override;
+
+  private:
+    void MapEditCommands();
+    void OnCategoryChange();
+    void OnRestore();
+    void OnAbout(bool bAskVersion);
+    void FillCategoryBox();
+    void SelectCategory(const std::string& strCategory);
+    void ApplyColumnWidths();
+    void ArmTimerFromSettings();
+    void ShowDamagedFileMessage(const std::string& strError, const std::string& strCopy);
+    // Takes the trades and categories of an info.kgw that another program replaced since this
+    // window last read or wrote it; the window's settings stay. True when the lists changed.
+    bool MergeReplacedFile(CBlotterSpace& target);
+    void ShowRows(const RefreshResult& result);
+    void ShowMailFailure(const std::string& strText);
+
+    SBlotterServices m_services;
+    CBlotterGrid m_grid;
+    CBlotterSpace m_doc;
+    std::int32_t m_bTimerRunning = 0;
+    CTrayNotifyIcon m_trayIcon;
+    // The five total texts: position P/L, value, P/L today, realized MTD, realized YTD.
+    std::string m_strTotals[kTotalTextCount];
+    // info.kgw as this window last read or wrote it.
+    tf::fs::FileStamp m_fileStamp;
+    bool m_bRefreshing = false;
+    int m_nSkippedRefreshes = 0;
+    bool m_bClosed = false;
+};

@@ -1,0 +1,54 @@
+// The four File menu commands that open the editing dialogs. The trade and category dialogs
+// work on a copy of the document, which comes back only on OK and is then saved and read
+// again; the two preferences dialogs change settings only (and the timer), saving nothing.
+#include "app/AppResources.h"
+#include "app/BlotterDlg.h"
+
+#ifdef TF_HAVE_EDIT_DIALOGS
+#include "app/PagerPrefsDlg.h"
+#include "app/PreferencesDlg.h"
+#include "model/dialogs/EditCategoriesDlg.h"
+#include "model/dialogs/EditTradesDlg.h"
+#endif
+
+using namespace BlotterIds;
+
+void CBlotterDlg::MapEditCommands()
+{
+#ifdef TF_HAVE_EDIT_DIALOGS
+    MapCommand(kCmdEditTrades, [this] {
+        CEditTradesDlg dlg(this);
+        dlg.m_doc = m_doc;
+        dlg.m_bShowClosed = m_doc.m_bShowClosedTrades;
+        if (dlg.DoModal() != IDOK)
+            return;
+        m_doc = dlg.m_doc;
+        m_doc.m_bShowClosedTrades = dlg.m_bShowClosed;
+        SavePortfolio();
+        LoadPortfolio();
+    });
+    MapCommand(kCmdEditCategories, [this] {
+        CEditCategoriesDlg dlg(this);
+        dlg.m_doc = m_doc;
+        if (dlg.DoModal() != IDOK)
+            return;
+        m_doc = dlg.m_doc;
+        SavePortfolio();
+        LoadPortfolio();
+    });
+    MapCommand(kCmdPreferences, [this] {
+        CPreferencesDlg dlg(this);
+        dlg.LoadFrom(m_doc);
+        if (dlg.DoModal() != IDOK)
+            return;
+        dlg.StoreTo(m_doc);
+        ApplyRefreshTimer(*this, m_doc.m_bAutoRefresh, m_doc.m_nRefreshMinutes, m_bTimerRunning);
+    });
+    MapCommand(kCmdEditPagerAlerts, [this] {
+        CPagerPrefsDlg dlg(this);
+        dlg.LoadFrom(m_doc);
+        if (dlg.DoModal() == IDOK)
+            dlg.StoreTo(m_doc);
+    });
+#endif
+}
