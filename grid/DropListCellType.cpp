@@ -4,8 +4,6 @@
 
 #include <QListWidget>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionButton>
 
 #include "grid/GridCell.h"
 #include "grid/GridCtrl.h"
