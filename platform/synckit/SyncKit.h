@@ -167,6 +167,11 @@ static const SkOrdinalEntry kSkOrdinals[] = {
     {41, "SkDeleteAllRecords"},
 };
 
+/* The log entry call by its original ordinal in the log library. */
+static const SkOrdinalEntry kSkLogOrdinals[] = {
+    {52, "SkLogAddEntry"},
+};
+
 #ifdef __cplusplus
 }
 #endif

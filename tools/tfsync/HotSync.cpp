@@ -6,6 +6,8 @@
 #include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 #include "platform/synckit/FolderHandheld.h"
 #include "platform/synckit/SyncKit.h"
@@ -39,6 +41,8 @@ class CConduitLibrary
     }
     bool Load(const std::string& path)
     {
+        if (m_pHandle)
+            dlclose(m_pHandle);
         m_pHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!m_pHandle) {
             m_strError = dlerror();
@@ -65,6 +69,18 @@ class CConduitLibrary
     void* m_pHandle = nullptr;
     std::string m_strError;
 };
+
+// The folder of the running program, or empty.
+std::string ProgramFolder()
+{
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    std::string text(path, static_cast<std::size_t>(length));
+    std::size_t slash = text.rfind('/');
+    return slash == std::string::npos ? std::string() : text.substr(0, slash);
+}
 
 bool EnsureFolder(const std::string& path)
 {
@@ -124,9 +140,32 @@ int RunHotSync(const COptions& options)
     }
 
     CConduitLibrary conduit;
-    std::string path = options.Get("--conduit", TF_DEFAULT_CONDUIT);
-    if (!conduit.Load(path)) {
-        std::fprintf(stderr, "tfsync: cannot load the conduit: %s\n", conduit.Error().c_str());
+    std::vector<std::string> candidates;
+    if (options.Has("--conduit")) {
+        candidates.push_back(options.Get("--conduit"));
+    } else {
+        // The conduit built beside this program, then one installed with it, then the
+        // library search path.
+        candidates.push_back(TF_DEFAULT_CONDUIT);
+        std::string self = ProgramFolder();
+        if (!self.empty()) {
+            candidates.push_back(self + "/libtfcond.so");
+            candidates.push_back(self + "/../lib/libtfcond.so");
+        }
+        candidates.push_back("libtfcond.so");
+    }
+    std::string firstError;
+    bool loaded = false;
+    for (const std::string& candidate : candidates) {
+        if (conduit.Load(candidate)) {
+            loaded = true;
+            break;
+        }
+        if (firstError.empty())
+            firstError = conduit.Error();
+    }
+    if (!loaded) {
+        std::fprintf(stderr, "tfsync: cannot load the conduit: %s\n", firstError.c_str());
         return 1;
     }
 
