@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QScrollBar>
 #include <QTest>
 
@@ -286,6 +287,17 @@ TEST(GridCtrl, KeyboardMovesStepsAndPages)
         QApplication::sendEvent(area, &repeat);
     }
     EXPECT_EQ(grid.GetCurrentRow(), 1 + 1 + 2 + 2 + 9);
+
+    // A key delay holds back early repeats (k still 0) that come sooner than the delay.
+    grid.SetKeyAcceleration(5, 60000);
+    grid.GotoCell(0, 0);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(area, &press);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(area, &repeat);
+    }
+    EXPECT_EQ(grid.GetCurrentRow(), 1);
 }
 
 TEST(GridCtrl, MouseSelectsAndSizesColumns)
@@ -406,6 +418,16 @@ TEST(GridCtrl, CheckBoxDropListAndFind)
     std::string hint;
     grid.CGridCtrl::OnHint(3, 12, GridSection::kCellArea, hint);
     EXPECT_EQ(hint, "Col:3 Row:12");
+
+    // Resting the pointer on a cell shows its hint.
+    grid.show();
+    grid.UseHints(true);
+    grid.SetHintDelay(1);
+    QTest::mouseMove(grid.GetCellAreaWidget(), QPoint(80, grid.GetDefRowHeight() * 2 + 3));
+    auto* label = grid.findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([label] { return label->isVisible(); }, 2000));
+    EXPECT_EQ(label->text(), QStringLiteral("Col:1 Row:2"));
 }
 
 TEST(GridCtrl, PaintsBordersAndEmptyArea)
