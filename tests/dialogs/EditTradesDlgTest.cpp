@@ -432,3 +432,40 @@ TEST(EditTradesDlg, OnlyApplyHandsTheCopyAndTheShowClosedStateBack)
     EXPECT_EQ(window.m_bShowClosedTrades, 1);
     EXPECT_TRUE(sink.Boxes().empty());
 }
+
+TEST(EditTradesDlg, AnUpdatedRowStaysWhereItWas)
+{
+    DialogsTestApp();
+    CBlotterSpace doc = NewPortfolio();
+    AddBuy(doc, Buy("AAA", 1, 10), kBought);
+    AddBuy(doc, Buy("BBB", 2, 20), kBought);
+    CEditTradesDlg dlg;
+    OpenOn(dlg, doc);
+    dlg.m_doc.m_bDeductBrokerage = 1;
+
+    dlg.SetDlgItemText(D::kIdSymbol, "ZZZ");
+    dlg.SetDlgItemText(D::kIdPrice, "11.5");
+    dlg.ComboBox(D::kIdCategory).SelectString(-1, "401");
+    Click(dlg, D::kIdUpdateTrade);
+
+    // Not re-sorted: the new text takes the old row's place, still selected.
+    EXPECT_EQ(Rows(dlg), (std::vector<std::string>{"ZZZ", "BBB"}));
+    EXPECT_EQ(dlg.ListBox(D::kIdTradeList).GetCurSel(), 0);
+    const TradeRecord updated = Trade(dlg.m_doc, 1);
+    EXPECT_EQ(TradeSymbol(updated), "ZZZ");
+    EXPECT_EQ(updated.price, 11.5);
+    EXPECT_EQ(updated.costPrice, 10);
+    EXPECT_EQ(updated.deductFee, 1);
+    EXPECT_EQ(TradeCategory(updated), "401(k)");
+    EXPECT_EQ(updated.status, kStatusChanged);
+    EXPECT_EQ(updated.buyDate, kBought);
+
+    // A sale is checked against, and costed at, the updated buy.
+    Click(dlg, D::kIdSell);
+    dlg.SetDlgItemText(D::kIdQuantity, "1");
+    dlg.SetDlgItemText(D::kIdPrice, "12");
+    Click(dlg, D::kIdAddTrade);
+    ASSERT_EQ(dlg.m_doc.m_trades.GetCount(), 3u);
+    EXPECT_DOUBLE_EQ(Trade(dlg.m_doc, 3).realizedPL, 0.5);
+    EXPECT_EQ(Trade(dlg.m_doc, 1).closed, 1);
+}
