@@ -16,7 +16,6 @@ int CBlotterApp::Run()
     // program ends only through the main window's close command.
     m_app.setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName("Tallyfern");
-    QApplication::setApplicationDisplayName("Tallyfern");
     QGuiApplication::setDesktopFileName("tallyfern");
     RegisterAppResources();
 
