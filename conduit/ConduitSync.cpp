@@ -69,7 +69,12 @@ void CConduitSync::Run(const ConduitProperties& properties)
     bool bRead = LoadConduitPortfolio(path);
     if (bRead) {
         ImportHandheldRecords(properties, handle);
-        ExportPortfolio(properties, handle);
+        if (handle != 0 && !m_bImportComplete)
+            LogSync("The Viewer was left as it was; its changes are read again at the next "
+                    "HotSync.",
+                    kActivityWarning);
+        else
+            ExportPortfolio(properties, handle);
     }
     // A handheld stores its database when it is closed; a failure there loses the work.
     if (handle != 0 && SkCloseDatabase(handle) != kSkOk)
@@ -190,7 +195,8 @@ int CConduitSync::ImportHandheldRecords(const ConduitProperties& properties, std
         trade.buyDate = static_cast<std::int32_t>(now);
         m_doc.m_trades.AddTail(trade);
     }
-    if (status != kSkErrNotFound)
+    m_bImportComplete = status == kSkErrNotFound;
+    if (!m_bImportComplete)
         LogSync(kLogReadError, kActivityError);
 
     int purge = SkPurgeDeletedRecords(handle);

@@ -46,6 +46,9 @@ class CConduitSync
 
     CBlotterSpace& m_doc;
     Clock m_clock;
+    // False when reading the handheld's changes stopped on an error: rewriting the viewer
+    // then would delete the changes not yet read.
+    bool m_bImportComplete = true;
 };
 
 } // namespace tf::conduit

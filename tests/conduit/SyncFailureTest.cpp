@@ -6,6 +6,7 @@
 
 #include "conduit/ConduitSync.h"
 #include "platform/fs/FileStore.h"
+#include "platform/synckit/SyncLog.h"
 #include "tests/conduit/ConduitFixture.h"
 
 namespace tf::conduit::test {
@@ -74,13 +75,24 @@ INSTANTIATE_TEST_SUITE_P(
                                   "ClearSyncFlags"}),
     CallName);
 
-TEST_F(SyncFailure, ReadErrorAfterSomeRecordsKeepsWhatWasRead)
+TEST_F(SyncFailure, ReadErrorLeavesTheViewerForTheNextHotSync)
 {
     AddHandheldTrade("TWO", 2, 2, kSkRecordDirty, 0);
-    m_handheld.FailCall(SkCall::ReadNextModified, kFault, 1);
+    m_handheld.FailCall(SkCall::ReadNextModified, kFault, 1, 1);
     Sync();
     EXPECT_THAT(Log(), Contains(Pair("Error reading record.", 8)));
+    EXPECT_TRUE(Written());
     EXPECT_EQ(SavedTrades(), 4) << "the first record was taken, the second not";
+    // Rewriting the viewer now would delete the record not yet read.
+    EXPECT_EQ(m_handheld.CallCount(SkCall::DeleteAll), 0);
+    ASSERT_EQ(Viewer().records.size(), 2u);
+    EXPECT_NE(Viewer().records[1].flags & kSkRecordDirty, 0);
+
+    synckit::ClearLog();
+    Sync();
+    EXPECT_TRUE(Written());
+    EXPECT_EQ(SavedTrades(), 5) << "the rest comes at the next HotSync, nothing twice";
+    EXPECT_EQ(Viewer().records.size(), 6u);
 }
 
 TEST_F(SyncFailure, FailedRecordWriteLeavesLaterTradesChanged)
