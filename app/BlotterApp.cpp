@@ -20,15 +20,17 @@ int CBlotterApp::Run()
     RegisterAppResources();
 
     CBlotterDlg dlg;
-    WatchSessionEnd(&dlg, [&dlg] {
-        dlg.CloseWindow();
-        // A box or dialog still open (a mail error inside a refresh) would keep its own loop
-        // running; close them so that the program can end.
-        for (QWidget* pWidget : QApplication::topLevelWidgets()) {
-            auto* pOpen = qobject_cast<QDialog*>(pWidget);
-            if (pOpen != nullptr && pOpen != &dlg && pOpen->isVisible())
-                pOpen->reject();
-        }
-    });
+    WatchSessionEnd(
+        &dlg, [&dlg] { dlg.SavePortfolio(); },
+        [&dlg] {
+            dlg.CloseWindow();
+            // A box or dialog still open (a mail error inside a refresh) would keep its own loop
+            // running; close them so that the program can end.
+            for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+                auto* pOpen = qobject_cast<QDialog*>(pWidget);
+                if (pOpen != nullptr && pOpen != &dlg && pOpen->isVisible())
+                    pOpen->reject();
+            }
+        });
     return dlg.DoModal() == -1 ? 1 : 0;
 }

@@ -1,7 +1,9 @@
 #include "app/SessionEnd.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -23,14 +25,15 @@ extern "C" void OnEndSignal(int nSignal)
 
 } // namespace
 
-bool WatchSessionEnd(QObject* pContext, std::function<void()> onEnd)
+bool WatchSessionEnd(QObject* pContext, std::function<void()> onSave, std::function<void()> onEnd)
 {
     auto shared = std::make_shared<std::function<void()>>(std::move(onEnd));
     if (auto* pApp = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // The session manager asks every program to save before the session ends; a program
         // that is then simply killed has saved already.
         QObject::connect(pApp, &QGuiApplication::commitDataRequest, pContext,
-                         [shared](QSessionManager&) { (*shared)(); });
+                         [save = std::move(onSave)](QSessionManager&) { save(); });
+        QObject::connect(pApp, &QCoreApplication::aboutToQuit, pContext, [shared] { (*shared)(); });
     }
     if (g_nSignalPipe[0] < 0) {
         if (pipe2(g_nSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)

@@ -1,9 +1,11 @@
 // The main window's start, hide, restore and close, with the tray icon and the saved file.
+#include <csignal>
 #include <unistd.h>
 
 #include <QComboBox>
 #include <QTest>
 
+#include "app/SessionEnd.h"
 #include "app/engine/TrayTexts.h"
 #include "quotes/QuoteServers.h"
 #include "tests/app/WindowFixture.h"
@@ -255,4 +257,23 @@ TEST_F(CWindowTest, DamagedFileIsReportedOnceAndKeptAside)
     EXPECT_GE(dlg.Grid().GetRowCount(), 1);
     EXPECT_EQ(dlg.Grid().QuickGetText(-1, 0), "IBM");
     EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, 101);
+}
+
+TEST_F(CWindowTest, SigtermClosesTheWindowWhichSavesFirst)
+{
+    WritePortfolio(MakePortfolio({MakeBuy(1, "AAA", 1, 1)}));
+    m_quotes.answers["AAA"] = {0, 42, 0};
+    CBlotterDlg& dlg = Open();
+    std::filesystem::remove(m_strPath);
+    int nSaves = 0;
+    ASSERT_TRUE(WatchSessionEnd(
+        &dlg, [&nSaves] { ++nSaves; }, [&dlg] { dlg.CloseWindow(); }));
+    std::raise(SIGTERM);
+    EXPECT_TRUE(PumpUntil([&] { return dlg.IsClosed(); }));
+    EXPECT_EQ(nSaves, 0);
+    EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, 42);
+    EXPECT_EQ(m_shell.IconCount(), 0u);
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
 }
