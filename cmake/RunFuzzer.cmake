@@ -1,4 +1,6 @@
 # Runs one libFuzzer target for a bounded time over its kept corpus.
+# The length of the run is read when the test runs: TF_FUZZ_SECONDS, else 10 seconds.
+set(SECONDS "$ENV{TF_FUZZ_SECONDS}")
 if(NOT SECONDS)
   set(SECONDS 10)
 endif()

@@ -1,16 +1,16 @@
-# tf_add_gtest(NAME LABEL SOURCES... LIBS ...): one GoogleTest program, its tests
-# registered with CTest one by one and labelled (unit, gui, interop, e2e).
+# tf_add_gtest(NAME LABEL SOURCES... LIBS ... [ENV VAR=VALUE]): one GoogleTest program, its
+# tests registered with CTest one by one and labelled (unit, gui, interop, e2e). The common
+# main (tests/support/main) fixes TZ and the locale and picks Qt's offscreen platform; ENV
+# takes one more variable (a list would be split on its way into the generated test file).
 function(tf_add_gtest name label)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "ENV" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  set(env "TZ=America/New_York" "LC_ALL=C.UTF-8" ${T_ENV})
-  if(label STREQUAL "gui")
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tf_test_main GTest::gtest GTest::gmock)
+  set(props LABELS ${label} TIMEOUT 120)
+  if(T_ENV)
+    list(APPEND props ENVIRONMENT "${T_ENV}")
   endif()
-  gtest_discover_tests(${name}
-    PROPERTIES LABELS ${label} ENVIRONMENT "${env}" TIMEOUT 120
-    DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} PROPERTIES ${props} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # tf_add_fuzzer(NAME SOURCES... LIBS ...): a libFuzzer target when TF_FUZZ is on;
@@ -26,9 +26,9 @@ function(tf_add_fuzzer name)
     # A short run in every test run, starting from the kept corpus; new finds go to a
     # scratch folder so the source tree is not written by CI.
     add_test(NAME fuzz_${name}
-      COMMAND ${CMAKE_COMMAND} -E env ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}>
+      COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}>
               -DCORPUS=${corpus} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/${name}.work
-              -DSECONDS=$ENV{TF_FUZZ_SECONDS} -P ${PROJECT_SOURCE_DIR}/cmake/RunFuzzer.cmake)
+              -P ${PROJECT_SOURCE_DIR}/cmake/RunFuzzer.cmake)
     set_tests_properties(fuzz_${name} PROPERTIES LABELS fuzz TIMEOUT 300)
   else()
     add_executable(${name} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)

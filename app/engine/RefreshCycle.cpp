@@ -1,41 +1,12 @@
 #include "app/engine/RefreshCycle.h"
 
-#include <cstdio>
-
+#include "app/engine/AlertTexts.h"
 #include "app/engine/FormatAmount.h"
-
-namespace {
-std::tm LocalTm(std::time_t when)
-{
-    std::tm local{};
-    localtime_r(&when, &local);
-    return local;
-}
-
-std::string TwoDigits(int a, char sep, int b, int c)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d%c%02d%c%02d", a % 100, sep, b % 100, sep, c % 100);
-    return text;
-}
-}  // namespace
-
-std::string CaptionDate(std::time_t when)
-{
-    std::tm t = LocalTm(when);
-    return TwoDigits(t.tm_mon + 1, '/', t.tm_mday, (t.tm_year + 1900) % 100);
-}
-
-std::string CaptionTime(std::time_t when)
-{
-    std::tm t = LocalTm(when);
-    return TwoDigits(t.tm_hour, ':', t.tm_min, t.tm_sec);
-}
 
 std::string RefreshCaption(std::time_t when)
 {
-    return "Tallyfern Desktop: " + std::string(" Last refresh on ") + CaptionDate(when) + " at " +
-           CaptionTime(when);
+    return "Tallyfern Desktop: " + std::string(" Last refresh on ") + AlertDateText(when) + " at " +
+           AlertTimeText(when);
 }
 
 std::vector<std::string> BlotterSymbols(const CBlotterSpace& doc)

@@ -55,8 +55,6 @@ RefreshResult RunRefresh(CBlotterSpace& doc, bool bFetch, const QuoteFunction& q
 // The rows a refresh would show, without pricing anything: side headings in list order.
 std::vector<std::string> BlotterSymbols(const CBlotterSpace& doc);
 
-// The caption after a refresh: "Tallyfern Desktop:  Last refresh on MM/DD/YY at HH:MM:SS".
+// The caption after a refresh: "Tallyfern Desktop:  Last refresh on MM/DD/YY at HH:MM:SS",
+// in the date and time forms of the alert texts.
 std::string RefreshCaption(std::time_t when);
-// The date and time forms the caption and the alert texts share.
-std::string CaptionDate(std::time_t when);
-std::string CaptionTime(std::time_t when);
