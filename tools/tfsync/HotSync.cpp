@@ -150,7 +150,7 @@ int RunHotSync(const COptions& options)
         std::string self = ProgramFolder();
         if (!self.empty()) {
             candidates.push_back(self + "/libtfcond.so");
-            candidates.push_back(self + "/../lib/libtfcond.so");
+            candidates.push_back(self + "/../" TF_INSTALL_LIBDIR "/libtfcond.so");
         }
         candidates.push_back("libtfcond.so");
     }
