@@ -89,6 +89,7 @@ class CBlotterDlg : public CDialog
     // Takes the trades and categories of an info.kgw that another program replaced since this
     // window last read or wrote it; the window's settings stay. True when the lists changed.
     bool MergeReplacedFile(CBlotterSpace& target);
+    void ShowMergedLists();
     void ShowRows(const RefreshResult& result);
     void ShowMailFailure(const std::string& strText);
 

@@ -115,11 +115,16 @@ void CBlotterDlg::SavePortfolio()
     const PortfolioWriteResult written = WritePortfolioFile(m_services.strPortfolioPath, m_doc);
     if (written.bOk)
         m_fileStamp = written.stamp;
-    if (bMerged && !m_bClosed) {
-        // The rows show the old list; show the merged one from the stored prices.
-        FillCategoryBox();
-        SelectCategory(m_doc.m_strCategoryFilter);
-        RebuildRows();
-        ShowRows(RunRefresh(m_doc, false, nullptr, nullptr, m_services.clock()));
-    }
+    if (bMerged && !m_bClosed)
+        ShowMergedLists();
+}
+
+void CBlotterDlg::ShowMergedLists()
+{
+    // The rows show the old list; show the merged one from the stored prices, without
+    // mailing alerts a second time.
+    FillCategoryBox();
+    SelectCategory(m_doc.m_strCategoryFilter);
+    RebuildRows();
+    ShowRows(RunRefresh(m_doc, false, nullptr, nullptr, m_services.clock()));
 }

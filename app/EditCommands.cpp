@@ -17,6 +17,9 @@ void CBlotterDlg::MapEditCommands()
 {
 #ifdef TF_HAVE_EDIT_DIALOGS
     MapCommand(kCmdEditTrades, [this] {
+        // The dialog edits the latest trades: what a HotSync wrote meanwhile comes in first.
+        if (MergeReplacedFile(m_doc))
+            ShowMergedLists();
         CEditTradesDlg dlg(this);
         dlg.m_doc = m_doc;
         dlg.m_bShowClosed = m_doc.m_bShowClosedTrades;
@@ -28,6 +31,8 @@ void CBlotterDlg::MapEditCommands()
         LoadPortfolio();
     });
     MapCommand(kCmdEditCategories, [this] {
+        if (MergeReplacedFile(m_doc))
+            ShowMergedLists();
         CEditCategoriesDlg dlg(this);
         dlg.m_doc = m_doc;
         if (dlg.DoModal() != IDOK)

@@ -94,11 +94,19 @@ TEST_F(CWindowTest, EditCategoriesOkSavesAndReadsTheFileAgain)
     // Reading the file again runs a fetching refresh.
     EXPECT_EQ(m_quotes.requests, (std::vector<std::string>{"AAA"}));
 
-    // Cancel leaves the window's document alone.
-    WhenOpen<CEditCategoriesDlg>([](CEditCategoriesDlg& cats) {
+    // A HotSync wrote the file meanwhile: the dialog gets its lists. Cancel then leaves the
+    // window's document as it was before the dialog.
+    CBlotterSpace conduit = ReadBack();
+    conduit.m_categories.push_back("FromPalm");
+    ASSERT_TRUE(WritePortfolioFile(m_strPath, conduit).bOk);
+    bool bSawPalm = false;
+    WhenOpen<CEditCategoriesDlg>([&bSawPalm](CEditCategoriesDlg& cats) {
+        bSawPalm = cats.m_doc.m_categories.back() == "FromPalm";
         cats.m_doc.m_categories.clear();
         cats.EndDialog(IDCANCEL);
     });
     Command(dlg, kCmdEditCategories);
-    EXPECT_EQ(dlg.Document().m_categories.back(), "Retirement");
+    EXPECT_TRUE(bSawPalm);
+    EXPECT_EQ(dlg.Document().m_categories.back(), "FromPalm");
+    EXPECT_GE(dlg.ComboBox(kCategoryBox).FindStringExact(-1, "FromPalm"), 0);
 }
