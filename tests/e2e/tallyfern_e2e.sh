@@ -36,17 +36,13 @@ for tool in Xvfb trayer xdotool xwininfo xdpyinfo import; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup installs it)"
 done
 
-# A display number nobody uses.
-display=
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a display number nobody uses and writes it to fd 3, so that two test runs on
+# one machine never share a display.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY=$display
-wait_for xdpyinfo || fail "Xvfb did not start"
+wait_for grep -q '[0-9]' "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
+wait_for xdpyinfo || fail "Xvfb does not answer on $DISPLAY"
 
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
   >"$work/trayer.log" 2>&1 &
