@@ -297,3 +297,41 @@ TEST_F(CWindowTest, TotalsAreColouredByTheSignTheirTextStartsWith)
     dlg.Refresh(false);
     EXPECT_EQ(dlg.GetDlgItemText(kIdPositionPL), "-0.50");
 }
+
+TEST_F(CWindowTest, ACloseInsideARefreshWaitingInAMailBoxKeepsTheConduitsTrades)
+{
+    CBlotterSpace doc = MakePortfolio({MakeBuy(1, "MOVE", 100, 10, "Personal", 12.5, 0.75)});
+    doc.m_bPagerAlerts = 1;
+    doc.m_nAlertPercent = 5;
+    WritePortfolio(doc);
+    m_quotes.answers["MOVE"] = {0, 12.5, 0.75};
+    std::vector<std::string> mail;
+    SBlotterServices services = Services();
+    services.mailers = [&mail](const std::string&) {
+        return std::make_unique<CRecordingMailer>(mail, false);
+    };
+    CBlotterDlg& dlg = Open(services);
+    m_boxes.Clear();
+
+    // While the refresh waits in the first mail box, a HotSync replaces the file and then
+    // the session ends.
+    bool bDone = false;
+    m_boxes.SetWhileShown([&](const SMessageBoxRequest&) {
+        if (bDone)
+            return;
+        bDone = true;
+        CBlotterSpace conduit = ReadBack();
+        conduit.m_trades.AddTail(MakeBuy(2, "PALM", 3, 3));
+        ASSERT_TRUE(WritePortfolioFile(m_strPath, conduit).bOk);
+        dlg.CloseWindow();
+        EXPECT_TRUE(dlg.IsClosed());
+        EXPECT_EQ(ReadBack().m_trades.GetCount(), 2u);
+    });
+    dlg.Refresh(true);
+    EXPECT_TRUE(bDone);
+    EXPECT_FALSE(dlg.IsRefreshing());
+    // The refresh's own save, after the close, still holds the conduit's trade.
+    CBlotterSpace saved = ReadBack();
+    ASSERT_EQ(saved.m_trades.GetCount(), 2u);
+    EXPECT_EQ(TradeSymbol(*(saved.m_trades.begin() + 1)), "PALM");
+}
