@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFontDatabase>
 
-#include "grid/GridNumbers.h"
 
 namespace {
 // The dialogs' face and size where the face exists.

@@ -7,7 +7,7 @@
 
 #include "grid/GridCell.h"
 #include "grid/GridCtrl.h"
-#include "grid/GridText.h"
+#include "platform/framework/Ansi.h"
 
 namespace {
 // The box is the cell height less this, but never larger than kMaxBoxSide.

@@ -7,7 +7,7 @@
 
 #include "grid/GridCell.h"
 #include "grid/GridCtrl.h"
-#include "grid/GridText.h"
+#include "platform/framework/Ansi.h"
 
 namespace {
 // The drop button is square with the cell's height, but no wider than this.
@@ -86,7 +86,7 @@ void CDropListCellType::OpenList(CGridCtrl& grid, int col, long row)
     m_pList = new QListWidget(&grid);
     m_pList->setWindowFlags(Qt::Popup);
     for (const std::string& choice : m_choices)
-        m_pList->addItem(GridText::ToQString(choice));
+        m_pList->addItem(AnsiToQString(choice));
     QRect cellRect = grid.GetCellRectInGrid(col, row);
     int visible = std::clamp(static_cast<int>(m_choices.size()), 1, kMaxVisibleChoices);
     int height = visible * std::max(1, m_pList->sizeHintForRow(0)) + 4;

@@ -1,6 +1,6 @@
 #include "grid/GridCell.h"
 
-#include "grid/GridNumbers.h"
+#include "model/Numbers.h"
 
 void CGridCell::ClearAll()
 {
@@ -59,8 +59,8 @@ void CGridCell::SetText(const std::string& text)
 
 void CGridCell::SetNumber(double value)
 {
-    m_strText = IsPropertySet(GridProp::kDecimals) ? GridNumbers::FormatDecimals(value, m_nDecimals)
-                                                   : GridNumbers::FormatDefault(value);
+    m_strText = IsPropertySet(GridProp::kDecimals) ? FormatFixed(value, m_nDecimals)
+                                                   : FormatDefault(value);
     m_nDataType = GridData::kNumber;
     m_nMask |= GridProp::kText | GridProp::kDataType;
 }
@@ -69,7 +69,7 @@ double CGridCell::GetNumber() const
 {
     if (!IsPropertySet(GridProp::kText))
         return 0;
-    return GridNumbers::ParseLeading(m_strText);
+    return ParseLeadingDouble(m_strText);
 }
 
 void CGridCell::SetNumberDecimals(int decimals)

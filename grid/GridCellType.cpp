@@ -5,7 +5,7 @@
 
 #include "grid/GridCell.h"
 #include "grid/GridCtrl.h"
-#include "grid/GridText.h"
+#include "platform/framework/Ansi.h"
 
 namespace {
 // The "..." of a cut text stands this many pixels clear of the text before it.
@@ -69,7 +69,7 @@ void CGridCellType::DrawNormal(QPainter& painter, CGridCtrl& grid, const QRect& 
         return;
     }
     painter.setPen(textColor);
-    const QString text = GridText::ToQString(cell.GetText());
+    const QString text = AnsiToQString(cell.GetText());
     const QFontMetrics metrics(painter.font());
     const short align = cell.GetAlignment();
     const int margin = grid.GetMargin();

@@ -7,7 +7,7 @@
 #include <QPainter>
 
 #include "grid/GridCtrl.h"
-#include "grid/GridText.h"
+#include "platform/framework/Ansi.h"
 
 void CGridCtrl::OnTopHeadingClick(int, long, bool, const QRect&, const QPoint&, bool) {}
 
@@ -95,5 +95,5 @@ void CGridCtrl::OnDrawFocusRect(QPainter& painter, const QRect& rect)
 
 void CGridCtrl::ShowMessage(const std::string& text, const std::string& caption)
 {
-    QMessageBox::information(this, GridText::ToQString(caption), GridText::ToQString(text));
+    QMessageBox::information(this, AnsiToQString(caption), AnsiToQString(text));
 }

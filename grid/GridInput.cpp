@@ -12,7 +12,7 @@
 
 #include "grid/GridCtrl.h"
 #include "grid/GridParts.h"
-#include "grid/GridText.h"
+#include "platform/framework/Ansi.h"
 
 namespace {
 // Heading presses and sizing react to the left button only.
@@ -170,7 +170,7 @@ void CGridCtrl::KeyPressed(QKeyEvent* event)
             QInputDialog::getText(this, QStringLiteral("Find"), QStringLiteral("Find what:"),
                                   QLineEdit::Normal, QString(), &bOk);
         if (bOk && !text.isEmpty())
-            FindNext(GridText::FromQString(text), false);
+            FindNext(QStringToAnsi(text), false);
         return;
     }
 
@@ -353,7 +353,7 @@ void CGridCtrl::ShowHint(const QPoint& cellAreaPos)
     std::string text;
     if (OnHint(col, row, GridSection::kCellArea, text) == 0 || text.empty())
         return;
-    m_pHint->setText(GridText::ToQString(text));
+    m_pHint->setText(AnsiToQString(text));
     m_pHint->adjustSize();
     // Just below and right of the pointer, where the pointer does not cover it.
     m_pHint->move(m_pCellArea->mapToGlobal(cellAreaPos + QPoint(12, 16)));

@@ -37,12 +37,16 @@ double ParseLeadingDouble(std::string_view text, std::size_t* consumed)
                                  text[pos] == '\r' || text[pos] == '\f' || text[pos] == '\v'))
         ++pos;
     bool negative = false;
-    std::size_t numberStart = pos;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
         negative = text[pos] == '-';
         ++pos;
     }
-    // from_chars takes no sign of its own besides '-', and no leading '+'.
+    // The sign was taken above; from_chars would accept a second '-', the C library does not.
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        if (consumed)
+            *consumed = 0;
+        return 0;
+    }
     double value = 0;
     const char* first = text.data() + pos;
     const char* last = text.data() + text.size();
@@ -50,7 +54,6 @@ double ParseLeadingDouble(std::string_view text, std::size_t* consumed)
     if (result.ptr == first) {
         if (consumed)
             *consumed = 0;
-        (void)numberStart;
         return 0;
     }
     // Out of range: the C library gives +-HUGE_VAL for overflow and 0 for underflow.

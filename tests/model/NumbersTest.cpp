@@ -50,6 +50,8 @@ TEST(Numbers, LeadingParseStopsLikeTheCLibrary)
     EXPECT_EQ(ParseLeadingDouble("-0.00"), 0.0);
     EXPECT_EQ(ParseLeadingDouble(""), 0.0);
     EXPECT_EQ(ParseLeadingDouble("abc"), 0.0);
+    EXPECT_EQ(ParseLeadingDouble("--3"), 0.0);
+    EXPECT_EQ(ParseLeadingDouble("+-3"), 0.0);
     EXPECT_EQ(ParseLeadingDouble("1e400"), HUGE_VAL);
     std::size_t used = 0;
     EXPECT_EQ(ParseLeadingDouble("3.5%", &used), 3.5);
