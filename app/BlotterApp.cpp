@@ -2,35 +2,41 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QPointer>
 
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
-#include "app/SessionEnd.h"
 
-CBlotterApp::CBlotterApp(QApplication& app) : m_app(app) {}
-
-int CBlotterApp::Run()
+bool CBlotterApp::InitInstance()
 {
-    // The window hides into the tray and message boxes come and go while it is hidden; the
-    // program ends only through the main window's close command.
-    m_app.setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName("Tallyfern");
     QGuiApplication::setDesktopFileName("tallyfern");
     RegisterAppResources();
 
     CBlotterDlg dlg;
-    WatchSessionEnd(
-        &dlg, [&dlg] { dlg.SavePortfolio(); },
-        [&dlg] {
-            dlg.CloseWindow();
-            // A box or dialog still open (a mail error inside a refresh) would keep its own loop
-            // running; close them so that the program can end.
-            for (QWidget* pWidget : QApplication::topLevelWidgets()) {
-                auto* pOpen = qobject_cast<QDialog*>(pWidget);
-                if (pOpen != nullptr && pOpen != &dlg && pOpen->isVisible())
-                    pOpen->reject();
-            }
-        });
-    return dlg.DoModal() == -1 ? 1 : 0;
+    m_pDlg = &dlg;
+    m_pMainWnd = &dlg;
+    const int nResult = dlg.DoModal();
+    m_pMainWnd = nullptr;
+    m_pDlg = nullptr;
+    return nResult != -1;
+}
+
+void CBlotterApp::OnEndSession()
+{
+    if (m_pDlg == nullptr)
+        return;
+    m_pDlg->CloseWindow();
+    // A box or dialog still open (a mail error inside a refresh) would keep its own loop
+    // running; close them so that the program can end.
+    for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+        auto* pOpen = qobject_cast<QDialog*>(pWidget);
+        if (pOpen != nullptr && pOpen != m_pDlg && pOpen->isVisible())
+            pOpen->reject();
+    }
+}
+
+void CBlotterApp::OnSaveSession()
+{
+    if (m_pDlg != nullptr)
+        m_pDlg->SavePortfolio();
 }

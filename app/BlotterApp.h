@@ -1,17 +1,23 @@
-// CBlotterApp: the application object. It registers the program's resources, runs the main
-// window modally, and turns the end of the desktop session and the termination signals into
-// the window's close command, so that the portfolio is saved before the program ends.
+// CBlotterApp: the application object. It registers the program's resources and runs the
+// main window modally. A termination signal closes the window as its close command does
+// (save, stop the timer, take the tray icon down); the desktop session's request to save
+// before a logout saves the portfolio and keeps the program running, since the logout may
+// still be cancelled.
 #pragma once
 
-class QApplication;
+#include "platform/framework/WinApp.h"
 
-class CBlotterApp
+class CBlotterDlg;
+
+class CBlotterApp : public CWinApp
 {
   public:
-    explicit CBlotterApp(QApplication& app);
-    // Runs the program; the process's exit status (1 when the window could not be created).
-    int Run();
+    bool InitInstance() override;
+
+  protected:
+    void OnEndSession() override;
+    void OnSaveSession() override;
 
   private:
-    QApplication& m_app;
+    CBlotterDlg* m_pDlg = nullptr;  // the main window while it runs; not owned
 };

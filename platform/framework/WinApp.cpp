@@ -72,10 +72,7 @@ bool CWinApp::InstallTerminationHandlers()
 
     if (auto* pGui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QObject::connect(pGui, &QGuiApplication::commitDataRequest, m_pNotifier.get(),
-                         [this](QSessionManager&) {
-                             if (m_pMainWnd != nullptr)
-                                 m_pMainWnd->SendMessage(WM_CLOSE);
-                         });
+                         [this](QSessionManager&) { OnSaveSession(); });
     }
     m_bHandlersInstalled = true;
     return true;
@@ -86,8 +83,19 @@ void CWinApp::OnTerminationSignal()
     char buffer[16];
     while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
     }
+    OnEndSession();
+}
+
+void CWinApp::OnEndSession()
+{
     if (m_pMainWnd != nullptr)
         m_pMainWnd->PostMessage(WM_CLOSE);
+}
+
+void CWinApp::OnSaveSession()
+{
+    if (m_pMainWnd != nullptr)
+        m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
 void CWinApp::RemoveTerminationHandlers()

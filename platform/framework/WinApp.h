@@ -36,6 +36,15 @@ class CWinApp
     CWnd* m_pMainWnd = nullptr;
     int m_nExitCode = 0;
 
+  protected:
+    // A termination signal arrived; runs on the user-interface thread. The default posts
+    // WM_CLOSE to m_pMainWnd.
+    virtual void OnEndSession();
+    // The desktop session asks every program to save before it ends. The default sends
+    // WM_CLOSE to m_pMainWnd; a program that can save without closing may do only that, since
+    // the user may still cancel the logout.
+    virtual void OnSaveSession();
+
   private:
     void OnTerminationSignal();
     void RemoveTerminationHandlers();

@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "app/SessionEnd.h"
+#include "platform/framework/WinApp.h"
 #include "app/engine/TrayTexts.h"
 #include "quotes/QuoteServers.h"
 #include "tests/app/WindowFixture.h"
@@ -265,15 +265,15 @@ TEST_F(CWindowTest, SigtermClosesTheWindowWhichSavesFirst)
     m_quotes.answers["AAA"] = {0, 42, 0};
     CBlotterDlg& dlg = Open();
     std::filesystem::remove(m_strPath);
-    int nSaves = 0;
-    ASSERT_TRUE(WatchSessionEnd(
-        &dlg, [&nSaves] { ++nSaves; }, [&dlg] { dlg.CloseWindow(); }));
+    // The application object routes the signal to the window as its close command.
+    struct CSignalApp : CWinApp
+    {
+        bool InitInstance() override { return true; }
+    } app;
+    app.m_pMainWnd = &dlg;
+    ASSERT_TRUE(app.InstallTerminationHandlers());
     std::raise(SIGTERM);
     EXPECT_TRUE(PumpUntil([&] { return dlg.IsClosed(); }));
-    EXPECT_EQ(nSaves, 0);
     EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, 42);
     EXPECT_EQ(m_shell.IconCount(), 0u);
-    std::signal(SIGTERM, SIG_DFL);
-    std::signal(SIGHUP, SIG_DFL);
-    std::signal(SIGINT, SIG_DFL);
 }
