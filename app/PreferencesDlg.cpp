@@ -1,5 +1,7 @@
 #include "app/PreferencesDlg.h"
 
+#include "app/engine/RefreshTimer.h"
+
 #include <cstdint>
 #include <limits>
 
@@ -8,11 +10,6 @@
 
 namespace {
 
-// The interval used when the setting is 0 or less: ten minutes.
-constexpr unsigned kDefaultRefreshMs = 600000;
-constexpr std::int64_t kMsPerMinute = 60000;
-// The longest interval a window timer holds.
-constexpr std::int64_t kLongestTimerMs = std::numeric_limits<std::int32_t>::max();
 // The country the dialog shows when the stored one is not in its box.
 constexpr const char* kFallbackCountry = "United States";
 
@@ -86,14 +83,6 @@ SDialogTemplate PreferencesTemplate()
 
 } // namespace
 
-unsigned RefreshTimerMs(std::int32_t nRefreshMinutes)
-{
-    const std::int64_t nMs = static_cast<std::int64_t>(nRefreshMinutes) * kMsPerMinute;
-    if (nMs <= 0)
-        return kDefaultRefreshMs;
-    return static_cast<unsigned>(nMs > kLongestTimerMs ? kLongestTimerMs : nMs);
-}
-
 void ApplyRefreshTimer(CDialog& wnd, std::int32_t bAutoRefresh, std::int32_t nRefreshMinutes,
                        std::int32_t& bTimerRunning)
 {
@@ -102,7 +91,7 @@ void ApplyRefreshTimer(CDialog& wnd, std::int32_t bAutoRefresh, std::int32_t nRe
         if (bTimerRunning == 1)
             wnd.KillTimer(kRefreshTimerId);
         bTimerRunning = 1;
-        wnd.SetTimer(kRefreshTimerId, RefreshTimerMs(nRefreshMinutes));
+        wnd.SetTimer(kRefreshTimerId, RefreshIntervalMs(nRefreshMinutes));
     } else if (bTimerRunning == 1) {
         bTimerRunning = 0;
         wnd.KillTimer(kRefreshTimerId);

@@ -13,11 +13,6 @@
 // The main window's refresh timer.
 constexpr unsigned kRefreshTimerId = 1;
 
-// The refresh timer's interval for a setting in minutes: ten minutes for 0 or less, and at
-// most the longest interval a window timer holds (2^31 - 1 ms, a little over 35791 minutes),
-// so that a large setting never wraps round to a short or negative interval.
-unsigned RefreshTimerMs(std::int32_t nRefreshMinutes);
-
 // Arms, re-arms or stops timer 1 of the window by the auto-refresh setting, and keeps the
 // window's timer-running flag in step: on, the timer is (re)started with the new interval;
 // off while it runs, it is killed.

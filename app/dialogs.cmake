@@ -5,5 +5,5 @@ if(NOT TARGET tf_prefs_dialogs)
     ${CMAKE_CURRENT_LIST_DIR}/PagerPrefsDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreferencesDlg.cpp)
   target_include_directories(tf_prefs_dialogs PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(tf_prefs_dialogs PUBLIC tf_framework tf_model)
+  target_link_libraries(tf_prefs_dialogs PUBLIC tf_framework tf_engine tf_model)
 endif()

@@ -1,6 +1,7 @@
 // The preferences and pager-preferences dialogs driven by control id, and the refresh timer
 // rule the window applies after the Preferences dialog.
 #include "app/PreferencesDlg.h"
+#include "app/engine/RefreshTimer.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -117,14 +118,14 @@ TEST(PreferencesDlg, ExternalGainsTakeASignAndADecimalPointFromTheKeyboard)
 
 TEST(RefreshTimer, IntervalsInMillisecondsWithinWhatATimerHolds)
 {
-    EXPECT_EQ(RefreshTimerMs(10), 600000u);
-    EXPECT_EQ(RefreshTimerMs(1), 60000u);
-    EXPECT_EQ(RefreshTimerMs(0), 600000u);
-    EXPECT_EQ(RefreshTimerMs(-5), 600000u);
-    EXPECT_EQ(RefreshTimerMs(35791), 2147460000u);
-    EXPECT_EQ(RefreshTimerMs(35792), 2147483647u);
-    EXPECT_EQ(RefreshTimerMs(2147483647), 2147483647u);
-    EXPECT_EQ(RefreshTimerMs(-2147483647 - 1), 600000u);
+    EXPECT_EQ(RefreshIntervalMs(10), 600000u);
+    EXPECT_EQ(RefreshIntervalMs(1), 60000u);
+    EXPECT_EQ(RefreshIntervalMs(0), 600000u);
+    EXPECT_EQ(RefreshIntervalMs(-5), 600000u);
+    EXPECT_EQ(RefreshIntervalMs(35791), 2147460000u);
+    EXPECT_EQ(RefreshIntervalMs(35792), 2147483647u);
+    EXPECT_EQ(RefreshIntervalMs(2147483647), 2147483647u);
+    EXPECT_EQ(RefreshIntervalMs(-2147483647 - 1), 600000u);
 }
 
 TEST(RefreshTimer, StartsRestartsAndStopsTimerOne)

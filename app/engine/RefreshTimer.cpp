@@ -1,4 +1,4 @@
-#include "app/RefreshTimer.h"
+#include "app/engine/RefreshTimer.h"
 
 #include <cstdint>
 #include <limits>
