@@ -5,12 +5,16 @@
 
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
+#include "app/PasswordDlg.h"
+#include "quotes/FetchQuote.h"
 
 bool CBlotterApp::InitInstance()
 {
     QApplication::setApplicationName("Tallyfern");
     QGuiApplication::setDesktopFileName("tallyfern");
     RegisterAppResources();
+    // A quote server that asks for a password asks the user.
+    SetPasswordPrompt(PromptForPassword);
 
     CBlotterDlg dlg;
     m_pDlg = &dlg;
