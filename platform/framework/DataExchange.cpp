@@ -3,6 +3,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 #include <QAbstractButton>
@@ -173,35 +174,26 @@ bool ReadSigned(CDataExchange* pDX, int nId, long long nMin, long long nMax, lon
     return true;
 }
 
+// int and long fields: written as decimal, read within the type's range.
+template <class T> void ExchangeSigned(CDataExchange* pDX, int nId, T& value)
+{
+    if (pDX->Failed())
+        return;
+    if (!pDX->m_bSaveAndValidate) {
+        pDX->PrepareCtrl(nId);
+        pDX->m_pDlgWnd->SetDlgItemText(nId, std::to_string(value));
+        return;
+    }
+    long long parsed = 0;
+    if (ReadSigned(pDX, nId, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), parsed))
+        value = static_cast<T>(parsed);
+}
+
 } // namespace
 
-void DDX_Text(CDataExchange* pDX, int nId, int& value)
-{
-    if (pDX->Failed())
-        return;
-    if (!pDX->m_bSaveAndValidate) {
-        pDX->PrepareCtrl(nId);
-        pDX->m_pDlgWnd->SetDlgItemText(nId, std::to_string(value));
-        return;
-    }
-    long long parsed = 0;
-    if (ReadSigned(pDX, nId, INT_MIN, INT_MAX, parsed))
-        value = static_cast<int>(parsed);
-}
+void DDX_Text(CDataExchange* pDX, int nId, int& value) { ExchangeSigned(pDX, nId, value); }
 
-void DDX_Text(CDataExchange* pDX, int nId, long& value)
-{
-    if (pDX->Failed())
-        return;
-    if (!pDX->m_bSaveAndValidate) {
-        pDX->PrepareCtrl(nId);
-        pDX->m_pDlgWnd->SetDlgItemText(nId, std::to_string(value));
-        return;
-    }
-    long long parsed = 0;
-    if (ReadSigned(pDX, nId, LONG_MIN, LONG_MAX, parsed))
-        value = static_cast<long>(parsed);
-}
+void DDX_Text(CDataExchange* pDX, int nId, long& value) { ExchangeSigned(pDX, nId, value); }
 
 void DDX_Text(CDataExchange* pDX, int nId, unsigned& value)
 {
