@@ -232,6 +232,7 @@ class CGridCtrl : public QFrame
     void UpdateScrollBars();
     void EnsureVisible(int col, long row);
     void CollapseSelection();
+    void FinishCountChange(bool bRedraw);
     long RowsPerPage(long fromRow, bool bDown) const;
     int SideHeadingColLeft(int col) const;
     int ColWidthOrZero(int col) const;

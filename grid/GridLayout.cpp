@@ -3,6 +3,22 @@
 
 #include "grid/GridCtrl.h"
 
+namespace {
+// After the row or column count changed: the current cell and the selection's ends stay
+// within the new count, and the current cell exists whenever any cell does.
+template <class T> void ClampToCount(T count, T& current, T& selStart, T& selEnd)
+{
+    if (current >= count)
+        current = count - 1;
+    if (current < 0 && count > 0)
+        current = 0;
+    if (selStart >= count)
+        selStart = count - 1;
+    if (selEnd >= count)
+        selEnd = count - 1;
+}
+} // namespace
+
 int CGridCtrl::SetRowCount(long rows, bool bRedraw)
 {
     if (rows < 0)
@@ -24,22 +40,20 @@ int CGridCtrl::SetRowCount(long rows, bool bRedraw)
         for (auto it = m_overlays.begin(); it != m_overlays.end();)
             it = it->first.second >= rows ? m_overlays.erase(it) : std::next(it);
     }
-    if (m_nCurrentRow >= rows)
-        m_nCurrentRow = rows - 1;
-    if (m_nCurrentRow < 0 && rows > 0)
-        m_nCurrentRow = 0;
-    if (m_nSelStartRow >= rows)
-        m_nSelStartRow = rows - 1;
-    if (m_nSelEndRow >= rows)
-        m_nSelEndRow = rows - 1;
+    ClampToCount(rows, m_nCurrentRow, m_nSelStartRow, m_nSelEndRow);
     if (m_nTopRow > MaxTopRow())
         m_nTopRow = MaxTopRow();
+    FinishCountChange(bRedraw);
+    return 0;
+}
+
+void CGridCtrl::FinishCountChange(bool bRedraw)
+{
     if (m_nSelStartRow < 0 || m_nSelStartCol < 0)
         CollapseSelection();
     UpdateScrollBars();
     if (bRedraw)
         RedrawAll();
-    return 0;
 }
 
 int CGridCtrl::SetColCount(int cols, bool bRedraw)
@@ -56,21 +70,10 @@ int CGridCtrl::SetColCount(int cols, bool bRedraw)
         info.nDataCol = col;
     }
     m_nNumCols = cols;
-    if (m_nCurrentCol >= cols)
-        m_nCurrentCol = cols - 1;
-    if (m_nCurrentCol < 0 && cols > 0)
-        m_nCurrentCol = 0;
-    if (m_nSelStartCol >= cols)
-        m_nSelStartCol = cols - 1;
-    if (m_nSelEndCol >= cols)
-        m_nSelEndCol = cols - 1;
+    ClampToCount(cols, m_nCurrentCol, m_nSelStartCol, m_nSelEndCol);
     if (m_nLeftCol > MaxLeftCol())
         m_nLeftCol = MaxLeftCol();
-    if (m_nSelStartRow < 0 || m_nSelStartCol < 0)
-        CollapseSelection();
-    UpdateScrollBars();
-    if (bRedraw)
-        RedrawAll();
+    FinishCountChange(bRedraw);
     return 0;
 }
 

@@ -20,6 +20,16 @@ std::int64_t CHandheld::Now() const
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
+int CHandheld::EnterOpen(SkCall call, std::uint8_t handle, bool bArgumentsOk, OpenEntry*& entry)
+{
+    if (int status = Enter(call))
+        return status;
+    if (!bArgumentsOk)
+        return kSkErrBadArgument;
+    entry = FindOpen(handle);
+    return entry ? kSkOk : kSkErrNotOpen;
+}
+
 int CHandheld::Enter(SkCall call)
 {
     int index = static_cast<int>(call);
@@ -124,11 +134,9 @@ int CHandheld::CreateDatabase(SkCreateBlock* block)
 
 int CHandheld::CloseDatabase(std::uint8_t handle)
 {
-    if (int status = Enter(SkCall::Close))
+    OpenEntry* entry = nullptr;
+    if (int status = EnterOpen(SkCall::Close, handle, true, entry))
         return status;
-    OpenEntry* entry = FindOpen(handle);
-    if (!entry)
-        return kSkErrNotOpen;
     HandheldDatabase* db = entry->pDb;
     bool changed = entry->bChanged;
     if (changed) {
@@ -141,11 +149,9 @@ int CHandheld::CloseDatabase(std::uint8_t handle)
 
 int CHandheld::ClearSyncFlags(std::uint8_t handle)
 {
-    if (int status = Enter(SkCall::ClearSyncFlags))
+    OpenEntry* entry = nullptr;
+    if (int status = EnterOpen(SkCall::ClearSyncFlags, handle, true, entry))
         return status;
-    OpenEntry* entry = FindOpen(handle);
-    if (!entry)
-        return kSkErrNotOpen;
     for (StoredRecord& record : entry->pDb->records)
         record.flags &= static_cast<std::uint8_t>(~(kSkRecordDirty | kSkRecordBusy));
     entry->pDb->backupDate = HandheldTime(Now());
@@ -155,13 +161,10 @@ int CHandheld::ClearSyncFlags(std::uint8_t handle)
 
 int CHandheld::WriteRecord(SkRecordBlock* block)
 {
-    if (int status = Enter(SkCall::WriteRecord))
+    OpenEntry* entry = nullptr;
+    if (int status =
+            EnterOpen(SkCall::WriteRecord, block ? block->handle : 0, block != nullptr, entry))
         return status;
-    if (!block)
-        return kSkErrBadArgument;
-    OpenEntry* entry = FindOpen(block->handle);
-    if (!entry)
-        return kSkErrNotOpen;
     if (block->category < 0 || block->category > 15)
         return kSkErrBadArgument;
     if (block->recordSize > kMaxRecordSize)
@@ -193,13 +196,10 @@ int CHandheld::WriteRecord(SkRecordBlock* block)
 
 int CHandheld::ReadNextModifiedRecord(SkRecordBlock* block)
 {
-    if (int status = Enter(SkCall::ReadNextModified))
+    OpenEntry* entry = nullptr;
+    if (int status =
+            EnterOpen(SkCall::ReadNextModified, block ? block->handle : 0, block != nullptr, entry))
         return status;
-    if (!block)
-        return kSkErrBadArgument;
-    OpenEntry* entry = FindOpen(block->handle);
-    if (!entry)
-        return kSkErrNotOpen;
     std::vector<StoredRecord>& records = entry->pDb->records;
     while (entry->nCursor < records.size()) {
         std::size_t index = entry->nCursor++;
@@ -223,13 +223,9 @@ int CHandheld::ReadNextModifiedRecord(SkRecordBlock* block)
 
 int CHandheld::ReadCategoryBlock(std::uint8_t handle, SkCategoryBlock* block)
 {
-    if (int status = Enter(SkCall::ReadCategoryBlock))
+    OpenEntry* entry = nullptr;
+    if (int status = EnterOpen(SkCall::ReadCategoryBlock, handle, block != nullptr, entry))
         return status;
-    if (!block)
-        return kSkErrBadArgument;
-    OpenEntry* entry = FindOpen(handle);
-    if (!entry)
-        return kSkErrNotOpen;
     const HandheldDatabase& db = *entry->pDb;
     if (!db.bHasAppInfo)
         return kSkErrNotFound;
@@ -246,13 +242,10 @@ int CHandheld::ReadCategoryBlock(std::uint8_t handle, SkCategoryBlock* block)
 
 int CHandheld::WriteCategoryBlock(std::uint8_t handle, SkCategoryBlock* block)
 {
-    if (int status = Enter(SkCall::WriteCategoryBlock))
+    OpenEntry* entry = nullptr;
+    if (int status = EnterOpen(SkCall::WriteCategoryBlock, handle,
+                               block && (block->buffer || block->bufferSize == 0), entry))
         return status;
-    if (!block || (!block->buffer && block->bufferSize > 0))
-        return kSkErrBadArgument;
-    OpenEntry* entry = FindOpen(handle);
-    if (!entry)
-        return kSkErrNotOpen;
     HandheldDatabase& db = *entry->pDb;
     db.bHasAppInfo = true;
     db.appInfo.assign(block->buffer, block->buffer + block->bufferSize);
@@ -262,11 +255,9 @@ int CHandheld::WriteCategoryBlock(std::uint8_t handle, SkCategoryBlock* block)
 
 int CHandheld::PurgeDeletedRecords(std::uint8_t handle)
 {
-    if (int status = Enter(SkCall::PurgeDeleted))
+    OpenEntry* entry = nullptr;
+    if (int status = EnterOpen(SkCall::PurgeDeleted, handle, true, entry))
         return status;
-    OpenEntry* entry = FindOpen(handle);
-    if (!entry)
-        return kSkErrNotOpen;
     std::vector<StoredRecord>& records = entry->pDb->records;
     std::erase_if(records, [](const StoredRecord& r) { return (r.flags & kSkRecordDeleted) != 0; });
     entry->nCursor = std::min(entry->nCursor, records.size());
@@ -276,11 +267,9 @@ int CHandheld::PurgeDeletedRecords(std::uint8_t handle)
 
 int CHandheld::DeleteAllRecords(std::uint8_t handle)
 {
-    if (int status = Enter(SkCall::DeleteAll))
+    OpenEntry* entry = nullptr;
+    if (int status = EnterOpen(SkCall::DeleteAll, handle, true, entry))
         return status;
-    OpenEntry* entry = FindOpen(handle);
-    if (!entry)
-        return kSkErrNotOpen;
     entry->pDb->records.clear();
     entry->nCursor = 0;
     MarkChanged(*entry);

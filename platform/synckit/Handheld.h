@@ -87,6 +87,9 @@ class SK_API CHandheld
 
     // Counts the call and returns an injected status, or 0 to go on.
     int Enter(SkCall call);
+    // Enter, then the caller's argument check, then the open database the handle names: the
+    // first failure's status, in that order, or kSkOk with entry set.
+    int EnterOpen(SkCall call, std::uint8_t handle, bool bArgumentsOk, OpenEntry*& entry);
     OpenEntry* FindOpen(std::uint8_t handle);
     int AddOpen(HandheldDatabase* db, std::uint8_t* handle);
     void MarkChanged(OpenEntry& entry);
