@@ -2,7 +2,7 @@
 
 #include "app/AppResources.h"
 #include "model/BlotterSpace.h"
-#include "model/Numbers.h"
+#include "platform/text/Numbers.h"
 #include "platform/framework/DataExchange.h"
 #include "quotes/QuoteServers.h"
 

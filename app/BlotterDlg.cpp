@@ -4,8 +4,8 @@
 
 #include "app/AppIcons.h"
 #include "app/AppResources.h"
-#include "app/engine/TrayTexts.h"
-#include "model/Numbers.h"
+#include "engine/TrayTexts.h"
+#include "platform/text/Numbers.h"
 #include "model/PortfolioFile.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/MessageBox.h"

@@ -2,7 +2,7 @@
 // conduit during a HotSync) wrote into the file meanwhile.
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
-#include "app/engine/RefreshTimer.h"
+#include "engine/RefreshTimer.h"
 #include "model/PortfolioFile.h"
 #include "platform/framework/MessageBox.h"
 

@@ -1,8 +1,8 @@
 // The main window's refresh: the engine's cycle, then rows, totals, tray, save and caption.
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
-#include "app/engine/AlertTest.h"
-#include "app/engine/TrayTexts.h"
+#include "engine/AlertTest.h"
+#include "engine/TrayTexts.h"
 #include "platform/framework/Resources.h"
 
 using namespace BlotterIds;

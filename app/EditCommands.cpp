@@ -4,18 +4,15 @@
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
 
-#ifdef TF_HAVE_EDIT_DIALOGS
 #include "app/PagerPrefsDlg.h"
 #include "app/PreferencesDlg.h"
-#include "model/dialogs/EditCategoriesDlg.h"
-#include "model/dialogs/EditTradesDlg.h"
-#endif
+#include "app/dialogs/EditCategoriesDlg.h"
+#include "app/dialogs/EditTradesDlg.h"
 
 using namespace BlotterIds;
 
 void CBlotterDlg::MapEditCommands()
 {
-#ifdef TF_HAVE_EDIT_DIALOGS
     MapCommand(kCmdEditTrades, [this] {
         // The dialog edits the latest trades: what a HotSync wrote meanwhile comes in first.
         if (MergeReplacedFile(m_doc))
@@ -55,5 +52,4 @@ void CBlotterDlg::MapEditCommands()
         if (dlg.DoModal() == IDOK)
             dlg.StoreTo(m_doc);
     });
-#endif
 }

@@ -1,6 +1,6 @@
 #include "app/PreferencesDlg.h"
 
-#include "app/engine/RefreshTimer.h"
+#include "engine/RefreshTimer.h"
 
 #include <cstdint>
 #include <limits>

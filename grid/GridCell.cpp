@@ -1,6 +1,6 @@
 #include "grid/GridCell.h"
 
-#include "model/Numbers.h"
+#include "platform/text/Numbers.h"
 
 void CGridCell::ClearAll()
 {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "model/Windows1252.h"
+#include "platform/text/Windows1252.h"
 
 namespace {
 // Escape values of the count and text-length prefixes.

@@ -3,7 +3,7 @@
 
 #include "app/PagerPrefsDlg.h"
 #include "app/PreferencesDlg.h"
-#include "model/dialogs/EditCategoriesDlg.h"
+#include "app/dialogs/EditCategoriesDlg.h"
 #include "tests/app/WindowFixture.h"
 
 using namespace BlotterIds;

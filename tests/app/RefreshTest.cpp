@@ -3,7 +3,7 @@
 // program replaced between two refreshes.
 #include <QLineEdit>
 
-#include "app/engine/TrayTexts.h"
+#include "engine/TrayTexts.h"
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
 #include "tests/app/WindowFixture.h"

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "platform/framework/WinApp.h"
-#include "app/engine/TrayTexts.h"
+#include "engine/TrayTexts.h"
 #include "quotes/QuoteServers.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/httpserver/ScriptedHttpServer.h"

@@ -220,7 +220,6 @@ TEST_F(HotSyncTool, CarriesAHandheldTradeIntoThePortfolioAndBack)
     EXPECT_EQ(viewer.records[1].flags, kSkRecordPrivate);
     EXPECT_EQ(viewer.records[0].category, SlotOf(viewer, "Business"));
 
-#ifdef TF_TFPORT_PATH
     RunResult shown = RunProgram({TF_TFPORT_PATH, "--file", Portfolio(), "show"});
     EXPECT_EQ(shown.exitCode, 0) << shown.output;
     EXPECT_NE(shown.output.find("NEW"), std::string::npos) << shown.output;
@@ -229,7 +228,6 @@ TEST_F(HotSyncTool, CarriesAHandheldTradeIntoThePortfolioAndBack)
         RunProgram({TF_TFPORT_PATH, "--file", Portfolio(), "export", "--format", "csv"});
     EXPECT_EQ(csv.exitCode, 0) << csv.output;
     EXPECT_NE(csv.output.find("Travel"), std::string::npos) << csv.output;
-#endif
 
     // A third HotSync with nothing changed on either side changes nothing.
     std::string file = Bytes(Portfolio());

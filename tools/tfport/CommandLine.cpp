@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "model/Numbers.h"
+#include "platform/text/Numbers.h"
 #include "model/PortfolioFile.h"
 
 bool CCommandLine::HasFlag(const std::string& flag) const

@@ -5,7 +5,7 @@
 #include <vector>
 #include <ostream>
 
-#include "model/Windows1252.h"
+#include "platform/text/Windows1252.h"
 
 namespace {
 // Shortest text that reads back as the same double, in every locale.

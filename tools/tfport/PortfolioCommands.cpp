@@ -3,9 +3,9 @@
 #include <iomanip>
 #include <ostream>
 
-#include "app/engine/FormatAmount.h"
-#include "app/engine/RefreshCycle.h"
-#include "model/Numbers.h"
+#include "platform/text/FormatAmount.h"
+#include "engine/RefreshCycle.h"
+#include "platform/text/Numbers.h"
 #include "model/PortfolioFile.h"
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/ExportFormats.h"

@@ -5,10 +5,10 @@
 #include <iostream>
 #include <ostream>
 
-#include "app/engine/AlertMailer.h"
-#include "app/engine/AlertTest.h"
-#include "app/engine/RefreshCycle.h"
-#include "model/Numbers.h"
+#include "engine/AlertMailer.h"
+#include "engine/AlertTest.h"
+#include "engine/RefreshCycle.h"
+#include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
 

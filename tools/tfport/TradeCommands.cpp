@@ -4,7 +4,7 @@
 #include <ctime>
 #include <ostream>
 
-#include "app/engine/FormatAmount.h"
+#include "platform/text/FormatAmount.h"
 #include "model/Ledger.h"
 #include "tools/tfport/Commands.h"
 

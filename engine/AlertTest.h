@@ -1,0 +1,31 @@
+// The pager alert test that the refresh cycle runs for every open position: when the
+// position's value has moved by the document's threshold or more since the previous close,
+// one mail goes to the pager address. Mail failures go to a callback (a message box in the
+// window, a line on standard error in tfport), one text per failed step.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "engine/AlertMailer.h"
+#include "model/BlotterSpace.h"
+#include "model/TradeRecord.h"
+
+// Receives each failure text in the order connect, send, disconnect; the test waits for it
+// to return before the next step.
+using AlertFailureSink = std::function<void(const std::string& strText)>;
+
+enum class AlertOutcome {
+    kOff,            // alerts disabled, or a threshold of 0
+    kBelowThreshold, // the move is smaller than the threshold
+    kSent,           // connect, send and disconnect all succeeded
+    kFailed,         // an alert was due and at least one step failed
+};
+
+// Runs the test for one record priced at dPrice with the day's change dChange. now dates
+// the body. The factory makes the mailer for doc.m_strSmtpServer; a null factory or a
+// null mailer counts as a failed connect.
+AlertOutcome RunAlertTest(const TradeRecord& trade, double dPrice, double dChange,
+                          const CBlotterSpace& doc, std::time_t now,
+                          const AlertMailerFactory& makeMailer, const AlertFailureSink& onFailure);
