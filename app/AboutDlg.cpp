@@ -2,8 +2,8 @@
 
 #include "app/AppResources.h"
 #include "model/BlotterSpace.h"
-#include "platform/text/Numbers.h"
 #include "platform/framework/DataExchange.h"
+#include "platform/text/Numbers.h"
 #include "quotes/QuoteServers.h"
 
 const char* const kVersionLineText = "Brackwel Tallyfern, Version 1.85";

@@ -19,5 +19,5 @@ class CBlotterApp : public CWinApp
     void OnSaveSession() override;
 
   private:
-    CBlotterDlg* m_pDlg = nullptr;  // the main window while it runs; not owned
+    CBlotterDlg* m_pDlg = nullptr; // the main window while it runs; not owned
 };

@@ -5,11 +5,11 @@
 #include "app/AppIcons.h"
 #include "app/AppResources.h"
 #include "engine/TrayTexts.h"
-#include "platform/text/Numbers.h"
 #include "model/PortfolioFile.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/Resources.h"
+#include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 
 using namespace BlotterIds;

@@ -11,11 +11,11 @@
 #include <functional>
 #include <string>
 
+#include "app/tray/TrayNotifyIcon.h"
 #include "engine/AlertMailer.h"
 #include "engine/RefreshCycle.h"
 #include "grid/BlotterGrid.h"
 #include "model/BlotterSpace.h"
-#include "app/tray/TrayNotifyIcon.h"
 #include "platform/framework/Dialog.h"
 #include "platform/fs/FileStore.h"
 

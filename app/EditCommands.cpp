@@ -3,7 +3,6 @@
 // again; the two preferences dialogs change settings only (and the timer), saving nothing.
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
-
 #include "app/PagerPrefsDlg.h"
 #include "app/PreferencesDlg.h"
 #include "app/dialogs/EditCategoriesDlg.h"

@@ -18,8 +18,15 @@ SDialogTemplate PasswordTemplate()
     t.cx = 220;
     t.cy = 88;
     t.items = {
-        {IDC_STATIC, EControlKind::Label, "Please type your user name and password for:", 7, 7,
-         206, 8, kStyleNone, {}},
+        {IDC_STATIC,
+         EControlKind::Label,
+         "Please type your user name and password for:",
+         7,
+         7,
+         206,
+         8,
+         kStyleNone,
+         {}},
         {D::kIdHost, EControlKind::Label, "", 7, 18, 206, 8, kStyleNone, {}},
         {IDC_STATIC, EControlKind::Label, "&User name:", 7, 33, 50, 8, kStyleRight, {}},
         {D::kIdUser, EControlKind::Edit, "", 62, 31, 151, 12, kStyleNone, {}},
@@ -30,7 +37,7 @@ SDialogTemplate PasswordTemplate()
     };
     return t;
 }
-}  // namespace
+} // namespace
 
 CPasswordDlg::CPasswordDlg(const std::string& strHost, CWnd* pParent)
     : CDialog(PasswordTemplate(), pParent), m_strHost(strHost)

@@ -1,10 +1,9 @@
 #include "app/PreferencesDlg.h"
 
-#include "engine/RefreshTimer.h"
-
 #include <cstdint>
 #include <limits>
 
+#include "engine/RefreshTimer.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/WinDefs.h"
 

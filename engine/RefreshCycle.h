@@ -17,9 +17,8 @@
 using QuoteFunction = std::function<int(const std::string& symbol, const std::string& country,
                                         int bUseBid, double& dPrice, double& dChange)>;
 // Runs the pager alert test for one priced record.
-using AlertFunction =
-    std::function<void(const CBlotterSpace& doc, const TradeRecord& trade, double dPrice,
-                       double dChange)>;
+using AlertFunction = std::function<void(const CBlotterSpace& doc, const TradeRecord& trade,
+                                         double dPrice, double dChange)>;
 
 // The grid's six data columns.
 constexpr int kBlotterColumns = 6;
@@ -27,13 +26,19 @@ constexpr int kBlotterColumns = 6;
 struct BlotterRow
 {
     std::int32_t tradeId = 0;
-    std::string symbol;                   // the side heading
-    std::string cells[kBlotterColumns];   // price, change, quantity, value, P/L today, position P/L
+    std::string symbol;                 // the side heading
+    std::string cells[kBlotterColumns]; // price, change, quantity, value, P/L today, position P/L
     RowAmounts amounts;
 };
 
 // Indexes of the five total texts.
-enum TotalText { kTotalPositionPL, kTotalValue, kTotalPLToday, kTotalRealizedMTD, kTotalRealizedYTD };
+enum TotalText {
+    kTotalPositionPL,
+    kTotalValue,
+    kTotalPLToday,
+    kTotalRealizedMTD,
+    kTotalRealizedYTD
+};
 constexpr int kTotalTextCount = 5;
 
 struct RefreshResult
@@ -44,7 +49,7 @@ struct RefreshResult
     double dTotalPositionPL = 0;
     RealizedPL realized;
     std::string totals[kTotalTextCount];
-    int nFetchFailures = 0;  // quotes that kept their stored price
+    int nFetchFailures = 0; // quotes that kept their stored price
 };
 
 // One refresh over the document. With bFetch false no quote is asked for and the stored

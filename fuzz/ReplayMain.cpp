@@ -18,7 +18,7 @@ void RunOne(const std::filesystem::path& file)
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

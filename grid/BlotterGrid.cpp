@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFontDatabase>
 
-
 namespace {
 // The dialogs' face and size where the face exists.
 const char* const kDialogFace = "MS Sans Serif";

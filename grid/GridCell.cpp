@@ -59,8 +59,8 @@ void CGridCell::SetText(const std::string& text)
 
 void CGridCell::SetNumber(double value)
 {
-    m_strText = IsPropertySet(GridProp::kDecimals) ? FormatFixed(value, m_nDecimals)
-                                                   : FormatDefault(value);
+    m_strText =
+        IsPropertySet(GridProp::kDecimals) ? FormatFixed(value, m_nDecimals) : FormatDefault(value);
     m_nDataType = GridData::kNumber;
     m_nMask |= GridProp::kText | GridProp::kDataType;
 }

@@ -16,7 +16,7 @@ constexpr std::uint16_t kWideMark = 0xFFFE;
 {
     throw CArchiveException(CArchiveException::endOfFile, "Unexpected end of file");
 }
-}  // namespace
+} // namespace
 
 bool CStringSink::Write(const void* data, std::size_t size)
 {
@@ -239,7 +239,7 @@ std::string CArchive::ReadString()
         }
         if (unit >= 0xDC00 && unit <= 0xDFFF && pendingHigh) {
             pendingHigh = 0;
-            text += '?';  // no astral character exists in Windows-1252
+            text += '?'; // no astral character exists in Windows-1252
             continue;
         }
         if (pendingHigh) {

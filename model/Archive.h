@@ -12,7 +12,7 @@
 // written; the archive then throws.
 class CByteSink
 {
-public:
+  public:
     virtual ~CByteSink() = default;
     virtual bool Write(const void* data, std::size_t size) = 0;
 };
@@ -21,7 +21,7 @@ public:
 // (0 at the end) or -1 on an error.
 class CByteSource
 {
-public:
+  public:
     virtual ~CByteSource() = default;
     virtual long Read(void* data, std::size_t size) = 0;
     // How many bytes are left to read, when the source knows; 0 when it does not. Used only
@@ -32,14 +32,14 @@ public:
 // Memory implementations, for tests and for building whole images.
 class CStringSink : public CByteSink
 {
-public:
+  public:
     bool Write(const void* data, std::size_t size) override;
     std::string m_bytes;
 };
 
 class CMemorySource : public CByteSource
 {
-public:
+  public:
     CMemorySource(const void* data, std::size_t size)
         : m_pData(static_cast<const unsigned char*>(data)), m_nSize(size)
     {
@@ -47,7 +47,7 @@ public:
     long Read(void* data, std::size_t size) override;
     std::uint64_t RemainingHint() const override { return m_nSize - m_nPos; }
 
-private:
+  private:
     const unsigned char* m_pData;
     std::size_t m_nSize;
     std::size_t m_nPos = 0;
@@ -55,7 +55,7 @@ private:
 
 class CArchiveException : public std::runtime_error
 {
-public:
+  public:
     enum Cause { endOfFile, readError, writeError, badCount };
     CArchiveException(Cause cause, const char* what) : std::runtime_error(what), m_cause(cause) {}
     Cause m_cause;
@@ -63,14 +63,14 @@ public:
 
 class CArchive
 {
-public:
+  public:
     enum Mode { load, store };
 
     // The archive's buffer size; it has no effect on the bytes.
     static constexpr std::size_t kBufferSize = 4096;
 
-    explicit CArchive(CByteSink& sink);      // storing
-    explicit CArchive(CByteSource& source);  // loading
+    explicit CArchive(CByteSink& sink);     // storing
+    explicit CArchive(CByteSource& source); // loading
     ~CArchive();
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
@@ -105,7 +105,7 @@ public:
     // Bytes delivered to (or consumed from) the archive so far.
     std::uint64_t Position() const { return m_nPosition; }
 
-private:
+  private:
     std::uint32_t ReadStringLength(bool& wide);
     void Fill();
 

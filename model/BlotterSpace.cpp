@@ -14,7 +14,7 @@ namespace {
 constexpr std::int32_t kDefaultColumnWidths[kColumnWidthCount] = {75, 85, 80, 80, 80, 93};
 constexpr std::int32_t kDefaultRefreshMinutes = 10;
 constexpr std::int32_t kDefaultAlertPercent = 5;
-}  // namespace
+} // namespace
 
 CBlotterSpace::CBlotterSpace()
     : m_bAutoRefresh(0), m_nRefreshMinutes(kDefaultRefreshMinutes), m_bDeductBrokerage(0),

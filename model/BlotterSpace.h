@@ -17,7 +17,7 @@ constexpr int kColumnWidthCount = 6;
 
 class CBlotterSpace
 {
-public:
+  public:
     CBlotterSpace();
     CBlotterSpace(const CBlotterSpace& other) { CopyFrom(other); }
     CBlotterSpace& operator=(const CBlotterSpace& other)

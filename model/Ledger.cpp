@@ -30,7 +30,7 @@ TradeRecord* FindFirst(CBlotterSpace& doc, std::int32_t id)
             return &trade;
     return nullptr;
 }
-}  // namespace
+} // namespace
 
 LedgerResult AddBuy(CBlotterSpace& doc, const TradeValues& values, std::int32_t now)
 {

@@ -23,7 +23,7 @@ struct TradeValues
 struct LedgerResult
 {
     bool bChanged = false;
-    std::string message;  // empty unless refused
+    std::string message; // empty unless refused
     std::string caption;
     // For the sell-amount refusal: the units the buy holds, which the dialog shows.
     double heldQuantity = 0;
@@ -37,7 +37,8 @@ LedgerResult AddBuy(CBlotterSpace& doc, const TradeValues& values, std::int32_t 
 // selected is the trade of the row last selected, or nullptr when none is.
 LedgerResult AddSell(CBlotterSpace& doc, const TradeRecord* selected, const TradeValues& values,
                      std::int32_t now);
-LedgerResult UpdateTrade(CBlotterSpace& doc, const TradeRecord& selected, const TradeValues& values);
+LedgerResult UpdateTrade(CBlotterSpace& doc, const TradeRecord& selected,
+                         const TradeValues& values);
 LedgerResult RemoveTrade(CBlotterSpace& doc, const TradeRecord& selected);
 
 // The refusal texts.

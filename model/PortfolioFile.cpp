@@ -10,7 +10,7 @@ const char* const kPortfolioFileName = "info.kgw";
 namespace {
 class CInputFileSource : public CByteSource
 {
-public:
+  public:
     explicit CInputFileSource(tf::fs::CInputFile& file) : m_file(file) {}
     long Read(void* data, std::size_t size) override
     {
@@ -25,18 +25,18 @@ public:
         return size > m_nRead ? size - m_nRead : 0;
     }
 
-private:
+  private:
     tf::fs::CInputFile& m_file;
     std::uint64_t m_nRead = 0;
 };
 
 class CAtomicFileSink : public CByteSink
 {
-public:
+  public:
     explicit CAtomicFileSink(tf::fs::CAtomicFile& file) : m_file(file) {}
     bool Write(const void* data, std::size_t size) override { return m_file.Write(data, size); }
 
-private:
+  private:
     tf::fs::CAtomicFile& m_file;
 };
 
@@ -68,7 +68,7 @@ std::string ReadDocument(CByteSource& source, CBlotterSpace& doc)
     }
     return {};
 }
-}  // namespace
+} // namespace
 
 PortfolioReadResult ReadPortfolioFile(const std::string& path, CBlotterSpace& doc)
 {
@@ -115,7 +115,7 @@ PortfolioWriteResult WritePortfolioFile(const std::string& path, CBlotterSpace& 
         ar.Flush();
     } catch (const CArchiveException&) {
         result.errorText = file.ErrorText();
-        return result;  // the file's destructor removes the temporary file
+        return result; // the file's destructor removes the temporary file
     }
     if (!file.Commit()) {
         result.errorText = file.ErrorText();

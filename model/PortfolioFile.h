@@ -13,17 +13,17 @@ class CBlotterSpace;
 extern const char* const kPortfolioFileName;
 
 enum class PortfolioReadStatus {
-    Missing,  // no file, or it could not be opened: nothing was read
-    Read,     // read whole
-    Damaged,  // opened but ended early or failed: the document holds what was read
+    Missing, // no file, or it could not be opened: nothing was read
+    Read,    // read whole
+    Damaged, // opened but ended early or failed: the document holds what was read
 };
 
 struct PortfolioReadResult
 {
     PortfolioReadStatus status = PortfolioReadStatus::Missing;
-    std::string errorText;      // why a damaged file could not be read whole
-    std::string damagedCopy;    // where a damaged file's bytes were copied (empty if none)
-    tf::fs::FileStamp stamp;    // the file as read
+    std::string errorText;   // why a damaged file could not be read whole
+    std::string damagedCopy; // where a damaged file's bytes were copied (empty if none)
+    tf::fs::FileStamp stamp; // the file as read
 };
 
 // Empties the document's trades and categories, then reads the file into it. A damaged
@@ -35,7 +35,7 @@ struct PortfolioWriteResult
 {
     bool bOk = false;
     std::string errorText;
-    tf::fs::FileStamp stamp;  // the file as written
+    tf::fs::FileStamp stamp; // the file as written
 };
 
 // Stamps the document with the program version and replaces the file atomically. On any

@@ -11,7 +11,7 @@
 
 class CTradeList
 {
-public:
+  public:
     using iterator = std::vector<TradeRecord>::iterator;
     using const_iterator = std::vector<TradeRecord>::const_iterator;
 
@@ -30,6 +30,6 @@ public:
     const_iterator begin() const { return m_records.begin(); }
     const_iterator end() const { return m_records.end(); }
 
-private:
+  private:
     std::vector<TradeRecord> m_records;
 };

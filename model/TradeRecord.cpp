@@ -7,8 +7,8 @@ namespace {
 std::string ReadField(const char* field, std::size_t width)
 {
     const void* zero = std::memchr(field, 0, width);
-    std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field)
-                              : width;
+    std::size_t length =
+        zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : width;
     return std::string(field, length);
 }
 
@@ -26,7 +26,7 @@ void ClearAfterTerminator(char* field, std::size_t width)
     if (zero)
         std::memset(zero, 0, static_cast<std::size_t>(field + width - zero));
 }
-}  // namespace
+} // namespace
 
 TradeRecord MakeEmptyTrade()
 {
@@ -50,7 +50,10 @@ void NormalizeTrade(TradeRecord& trade)
     trade.padding1[1] = 0;
 }
 
-std::string TradeSymbol(const TradeRecord& trade) { return ReadField(trade.symbol, kSymbolMax); }
+std::string TradeSymbol(const TradeRecord& trade)
+{
+    return ReadField(trade.symbol, kSymbolMax);
+}
 std::string TradeCategory(const TradeRecord& trade)
 {
     return ReadField(trade.category, sizeof trade.category);

@@ -9,10 +9,10 @@
 
 // Record status values shared by the desktop program and the conduit.
 enum TradeStatus : std::int16_t {
-    kStatusInStep = 0,   // in step with the handheld
-    kStatusAdded = 1,    // added on the desktop
-    kStatusChanged = 2,  // changed (every refresh sets it)
-    kStatusDeleted = 4,  // ignored by every desktop view; removed by the conduit
+    kStatusInStep = 0,  // in step with the handheld
+    kStatusAdded = 1,   // added on the desktop
+    kStatusChanged = 2, // changed (every refresh sets it)
+    kStatusDeleted = 4, // ignored by every desktop view; removed by the conduit
 };
 
 struct TradeRecord
@@ -25,7 +25,7 @@ struct TradeRecord
     std::int32_t privateFlag;
     char category[16];
     char symbol[10];
-    char padding1[2];  // padding1[0] terminates a symbol of exactly 10 characters
+    char padding1[2]; // padding1[0] terminates a symbol of exactly 10 characters
     double quantity;
     double price;
     double currentPrice;

@@ -8,9 +8,9 @@
 
 struct RowAmounts
 {
-    double value = 0;       // price x quantity
-    double plToday = 0;     // change x quantity
-    double positionPL = 0;  // (price - cost) x quantity, less the fee when deducting
+    double value = 0;      // price x quantity
+    double plToday = 0;    // change x quantity
+    double positionPL = 0; // (price - cost) x quantity, less the fee when deducting
 };
 
 RowAmounts ComputeRowAmounts(const TradeRecord& trade, double price, double change,

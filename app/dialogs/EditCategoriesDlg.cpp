@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "model/TradeRecord.h"
 #include "app/dialogs/DialogTemplates.h"
+#include "model/TradeRecord.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/MessageBox.h"
 

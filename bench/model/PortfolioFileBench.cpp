@@ -1,13 +1,11 @@
 // Load and save of a portfolio of 100,000 trades, beside reading the same file's bytes
 // with plain read() calls. Reported as bytes per second.
+#include <benchmark/benchmark.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
-
-#include <fcntl.h>
 #include <unistd.h>
-
-#include <benchmark/benchmark.h>
 
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
@@ -84,7 +82,7 @@ void BM_Save(benchmark::State& state)
     std::filesystem::remove(out);
     state.SetBytesProcessed(static_cast<int64_t>(size * state.iterations()));
 }
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_RawRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);

@@ -191,9 +191,15 @@ template <class T> void ExchangeSigned(CDataExchange* pDX, int nId, T& value)
 
 } // namespace
 
-void DDX_Text(CDataExchange* pDX, int nId, int& value) { ExchangeSigned(pDX, nId, value); }
+void DDX_Text(CDataExchange* pDX, int nId, int& value)
+{
+    ExchangeSigned(pDX, nId, value);
+}
 
-void DDX_Text(CDataExchange* pDX, int nId, long& value) { ExchangeSigned(pDX, nId, value); }
+void DDX_Text(CDataExchange* pDX, int nId, long& value)
+{
+    ExchangeSigned(pDX, nId, value);
+}
 
 void DDX_Text(CDataExchange* pDX, int nId, unsigned& value)
 {

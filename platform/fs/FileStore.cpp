@@ -2,11 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tf::fs {
 
@@ -48,13 +47,18 @@ std::string DescribeError(const char* what, const std::string& path, int err)
 {
     return std::string(what) + " " + path + ": " + std::strerror(err);
 }
-}  // namespace
+} // namespace
 
-void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
+void SetFaultHook(FaultHook hook)
+{
+    Hook() = std::move(hook);
+}
 
 FileStamp StampFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(path.c_str(), &st) != 0)
         return {};
     return StampOf(st);
@@ -62,11 +66,16 @@ FileStamp StampFile(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.c_str(), &st) == 0;
 }
 
-CInputFile::~CInputFile() { Close(); }
+CInputFile::~CInputFile()
+{
+    Close();
+}
 
 bool CInputFile::Open(const std::string& path)
 {
@@ -76,7 +85,9 @@ bool CInputFile::Open(const std::string& path)
         m_strError = DescribeError("Cannot open", path, errno);
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         m_strError = "Not a regular file: " + path;
         Close();
@@ -106,7 +117,10 @@ void CInputFile::Close()
     m_fd = -1;
 }
 
-CAtomicFile::~CAtomicFile() { Abort(); }
+CAtomicFile::~CAtomicFile()
+{
+    Abort();
+}
 
 bool CAtomicFile::Fail(const char* what, int err)
 {
@@ -122,7 +136,9 @@ bool CAtomicFile::Open(const std::string& path)
     m_strTemp = path + ".tmp-" + std::to_string(::getpid());
     // The new file takes the old one's permissions, so a private portfolio stays private.
     mode_t mode = 0644;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(path.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
     m_fd = ::open(m_strTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
@@ -162,7 +178,9 @@ bool CAtomicFile::Commit()
         return Fail("Cannot flush", EIO);
     if (::fsync(m_fd) != 0)
         return Fail("Cannot flush", errno);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(m_fd, &st) != 0)
         return Fail("Cannot flush", errno);
     if (::close(m_fd) != 0) {
@@ -238,4 +256,4 @@ bool CopyFileAside(const std::string& from, const std::string& to, std::string* 
     return true;
 }
 
-}  // namespace tf::fs
+} // namespace tf::fs

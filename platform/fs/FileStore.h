@@ -30,7 +30,7 @@ bool FileExists(const std::string& path);
 // Reads a file sequentially. Open fails for a missing or unreadable file.
 class CInputFile
 {
-public:
+  public:
     CInputFile() = default;
     ~CInputFile();
     CInputFile(const CInputFile&) = delete;
@@ -44,7 +44,7 @@ public:
     FileStamp Stamp() const { return m_stamp; }
     std::string ErrorText() const { return m_strError; }
 
-private:
+  private:
     int m_fd = -1;
     FileStamp m_stamp;
     std::string m_strError;
@@ -56,7 +56,7 @@ private:
 // temporary file.
 class CAtomicFile
 {
-public:
+  public:
     CAtomicFile() = default;
     ~CAtomicFile();
     CAtomicFile(const CAtomicFile&) = delete;
@@ -70,7 +70,7 @@ public:
     FileStamp Stamp() const { return m_stamp; }
     std::string ErrorText() const { return m_strError; }
 
-private:
+  private:
     bool Fail(const char* what, int err);
 
     int m_fd = -1;
@@ -89,4 +89,4 @@ enum class FileOp { Write, Sync, Rename };
 using FaultHook = std::function<bool(FileOp)>;
 void SetFaultHook(FaultHook hook);
 
-}  // namespace tf::fs
+} // namespace tf::fs

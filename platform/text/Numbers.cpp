@@ -10,7 +10,7 @@ namespace {
 // decimals we ever ask for (at most 30 here; more are clamped).
 constexpr int kMaxDecimals = 30;
 constexpr std::size_t kFixedBufferSize = 320 + kMaxDecimals;
-}  // namespace
+} // namespace
 
 std::string FormatFixed(double value, int decimals)
 {

@@ -9,7 +9,10 @@
 std::string FormatFixed(double value, int decimals);
 
 // Like "%lf" in the C locale (six decimals).
-inline std::string FormatDefault(double value) { return FormatFixed(value, 6); }
+inline std::string FormatDefault(double value)
+{
+    return FormatFixed(value, 6);
+}
 
 // The C library's text-to-double on the leading part of a text, in the C locale: leading
 // blanks skipped, an optional sign, digits with one ".", an optional exponent; stops at the

@@ -1,11 +1,12 @@
 // The password prompt that a quote server's challenge brings up.
+#include "app/PasswordDlg.h"
+
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
-#include "app/PasswordDlg.h"
 #include "platform/framework/WinDefs.h"
 
 namespace {
@@ -14,9 +15,9 @@ QApplication& App()
     static int argc = 1;
     static char name[] = "tf_app_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* pApp =
-        QApplication::instance() ? qobject_cast<QApplication*>(QApplication::instance())
-                                 : new QApplication(argc, argv);
+    static QApplication* pApp = QApplication::instance()
+                                    ? qobject_cast<QApplication*>(QApplication::instance())
+                                    : new QApplication(argc, argv);
     return *pApp;
 }
 
@@ -30,7 +31,7 @@ void AnswerWhenShown(const QString& user, const QString& password, int nResult)
                 pDlg = pFound;
         }
         if (pDlg == nullptr) {
-            AnswerWhenShown(user, password, nResult);  // not up yet: look again
+            AnswerWhenShown(user, password, nResult); // not up yet: look again
             return;
         }
         pDlg->GetDlgItemAs<QLineEdit>(CPasswordDlg::kIdUser)->setText(user);
@@ -41,7 +42,7 @@ void AnswerWhenShown(const QString& user, const QString& password, int nResult)
         pDlg->SendMessage(WM_COMMAND, nResult, 0);
     });
 }
-}  // namespace
+} // namespace
 
 TEST(PasswordPrompt, OkGivesTheTypedCredentialsAndCancelGivesNone)
 {
@@ -50,7 +51,7 @@ TEST(PasswordPrompt, OkGivesTheTypedCredentialsAndCancelGivesNone)
     AnswerWhenShown("anna", QString::fromLatin1("s\xe9same"), IDOK);
     ASSERT_TRUE(PromptForPassword("quotes.example:8080", credentials));
     EXPECT_EQ(credentials.strUser, "anna");
-    EXPECT_EQ(credentials.strPassword, "s\xe9same");  // Windows-1252, as every text inside
+    EXPECT_EQ(credentials.strPassword, "s\xe9same"); // Windows-1252, as every text inside
 
     HttpCredentials untouched{"keep", "these"};
     AnswerWhenShown("x", "y", IDCANCEL);

@@ -1,7 +1,6 @@
 // The preferences and pager-preferences dialogs driven by control id, and the refresh timer
 // rule the window applies after the Preferences dialog.
 #include "app/PreferencesDlg.h"
-#include "engine/RefreshTimer.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -10,6 +9,7 @@
 #include <QTest>
 
 #include "app/PagerPrefsDlg.h"
+#include "engine/RefreshTimer.h"
 #include "model/BlotterSpace.h"
 #include "tests/app/dialogs/DialogTestSupport.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"

@@ -5,8 +5,8 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "platform/framework/WinApp.h"
 #include "engine/TrayTexts.h"
+#include "platform/framework/WinApp.h"
 #include "quotes/QuoteServers.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/httpserver/ScriptedHttpServer.h"

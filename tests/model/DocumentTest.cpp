@@ -1,6 +1,5 @@
 // The document's own operations: trade numbers, lookups, copies and canonical records.
 #include <cstring>
-
 #include <gtest/gtest.h>
 
 #include "model/BlotterSpace.h"

@@ -1,9 +1,8 @@
 // The portfolio file image, byte for byte: the example document, the length and count
 // escapes at their boundaries, the wide-character text form, and damaged files.
 #include <cstring>
-#include <string>
-
 #include <gtest/gtest.h>
+#include <string>
 
 #include "model/Archive.h"
 #include "model/PortfolioFile.h"
@@ -38,12 +37,12 @@ std::string ReadText(const std::string& bytes)
 // Offset of the trades count: after the six widths, which follow the three variable texts.
 std::size_t TradeCountOffset(const CBlotterSpace& doc)
 {
-    auto textSize = [](const std::string& s) { return 1 + s.size(); };  // short texts only
-    return 8 + textSize(doc.m_strCategoryFilter) + textSize(doc.m_strBaseCountry) + 4 + 4 + 8 +
-           4 + 8 + 4 + 4 + textSize(doc.m_strSmtpServer) + textSize(doc.m_strMailFrom) +
+    auto textSize = [](const std::string& s) { return 1 + s.size(); }; // short texts only
+    return 8 + textSize(doc.m_strCategoryFilter) + textSize(doc.m_strBaseCountry) + 4 + 4 + 8 + 4 +
+           8 + 4 + 4 + textSize(doc.m_strSmtpServer) + textSize(doc.m_strMailFrom) +
            textSize(doc.m_strPagerAddress) + 4 + 24;
 }
-}  // namespace
+} // namespace
 
 TEST(FileFormat, ExampleDocumentIsExactly145BytesBothWays)
 {
@@ -77,7 +76,7 @@ TEST(FileFormat, EmptyListsEndWithFourZeroBytesAfterTheWidths)
     std::size_t at = TradeCountOffset(doc);
     ASSERT_EQ(bytes.size(), at + 4);
     EXPECT_EQ(bytes.substr(at), std::string(4, '\0'));
-    EXPECT_EQ(bytes.substr(at - 4, 4), FromHex("5d 00 00 00"));  // width 93, the last
+    EXPECT_EQ(bytes.substr(at - 4, 4), FromHex("5d 00 00 00")); // width 93, the last
 }
 
 TEST(FileFormat, TextLengthPrefixesAtTheirBoundaries)
@@ -134,8 +133,8 @@ TEST(FileFormat, WideCharacterTextsReadAsWindows1252)
     // A document whose texts were written by a wide build reads like the 8-bit one.
     CBlotterSpace doc = MakeExampleDocument();
     std::string narrow = SerializeToBytes(doc);
-    std::string wide = narrow.substr(0, 8) + FromHex("ff fe ff 03 41 00 6c 00 6c 00") +
-                       narrow.substr(12);
+    std::string wide =
+        narrow.substr(0, 8) + FromHex("ff fe ff 03 41 00 6c 00 6c 00") + narrow.substr(12);
     CBlotterSpace read;
     ASSERT_TRUE(SerializeFromBytes(wide, read));
     EXPECT_EQ(SerializeToBytes(read), narrow);
@@ -157,7 +156,7 @@ TEST(FileFormat, TradeImageKeepsEveryOffsetAndTheTenCharacterSymbol)
     EXPECT_EQ(image.substr(4, 4), FromHex("03 00 00 00"));
     EXPECT_EQ(image.substr(36, 10), "ABCDEFGHIJ");
     EXPECT_EQ(image[46], '\0');
-    EXPECT_EQ(image.substr(48, 8), FromHex("00 00 00 00 00 00 59 40"));  // 100.0
+    EXPECT_EQ(image.substr(48, 8), FromHex("00 00 00 00 00 00 59 40")); // 100.0
     EXPECT_EQ(image.substr(88, 4), FromHex("01 00 00 00"));
     EXPECT_EQ(image.substr(164, 4), FromHex("04 03 02 01"));
 
@@ -200,7 +199,8 @@ TEST(FileFormat, EveryPrefixOfAFileReadsCleanlyAndKeepsWhatCameBefore)
         if (cut >= 8) {
             EXPECT_EQ(read.m_nRefreshMinutes, 42) << cut;
         }
-        std::size_t complete = cut < tradesAt ? 0 : std::min<std::size_t>(3, (cut - tradesAt) / 168);
+        std::size_t complete =
+            cut < tradesAt ? 0 : std::min<std::size_t>(3, (cut - tradesAt) / 168);
         EXPECT_EQ(read.m_trades.GetCount(), complete) << cut;
         EXPECT_LE(read.m_categories.size(), 6u);
     }

@@ -2,10 +2,9 @@
 // rename keeps the old file whole; a damaged file is copied aside before anything is saved.
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "model/PortfolioFile.h"
 #include "tests/model/TestDocuments.h"
@@ -15,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 class PortfolioFileTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         m_dir = fs::temp_directory_path() /
@@ -49,7 +48,7 @@ protected:
     fs::path m_dir;
     std::string m_path;
 };
-}  // namespace
+} // namespace
 
 TEST_F(PortfolioFileTest, MissingFileReadsNothingAndLeavesTheDocument)
 {
@@ -70,7 +69,7 @@ TEST_F(PortfolioFileTest, WriteThenReadRoundTripsAndStampsTheVersion)
     ASSERT_TRUE(written.bOk) << written.errorText;
     EXPECT_EQ(doc.m_dFileVersion, 1.85);
     EXPECT_EQ(written.stamp, tf::fs::StampFile(m_path));
-    EXPECT_EQ(FileCount(), 1u);  // no temporary file left behind
+    EXPECT_EQ(FileCount(), 1u); // no temporary file left behind
 
     CBlotterSpace read;
     PortfolioReadResult result = ReadPortfolioFile(m_path, read);
@@ -113,7 +112,8 @@ TEST_F(PortfolioFileTest, FailingWriteFlushOrRenameKeepsTheOldFileWhole)
 TEST_F(PortfolioFileTest, UnwritableFolderFailsWithoutTouchingAnything)
 {
     CBlotterSpace doc = MakeExampleDocument();
-    PortfolioWriteResult result = WritePortfolioFile((m_dir / "missing" / "info.kgw").string(), doc);
+    PortfolioWriteResult result =
+        WritePortfolioFile((m_dir / "missing" / "info.kgw").string(), doc);
     EXPECT_FALSE(result.bOk);
     EXPECT_NE(result.errorText.find("missing"), std::string::npos);
 }

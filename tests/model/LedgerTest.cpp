@@ -1,7 +1,8 @@
 // Buying, selling, updating and removing trades, with every refusal.
+#include "model/Ledger.h"
+
 #include <gtest/gtest.h>
 
-#include "model/Ledger.h"
 #include "model/PortfolioFile.h"
 
 namespace {
@@ -27,7 +28,7 @@ TradeRecord Trade(const CBlotterSpace& doc, std::int32_t id)
     EXPECT_TRUE(doc.FindTrade(id, trade)) << id;
     return trade;
 }
-}  // namespace
+} // namespace
 
 TEST(Ledger, BuyThenPartialSaleReducesTheBuyAndRecordsTheSale)
 {
@@ -57,7 +58,7 @@ TEST(Ledger, BuyThenPartialSaleReducesTheBuyAndRecordsTheSale)
     EXPECT_EQ(sale.quantity, 40);
     EXPECT_EQ(sale.price, 12.5);
     EXPECT_EQ(sale.costPrice, 10);
-    EXPECT_EQ(sale.realizedPL, 100);  // fees are not deducted here
+    EXPECT_EQ(sale.realizedPL, 100); // fees are not deducted here
     EXPECT_EQ(sale.closed, 1);
     EXPECT_EQ(sale.isSell, 1);
     EXPECT_EQ(sale.buyDate, kNow);
@@ -105,7 +106,7 @@ TEST(Ledger, SaleAfterAnUpdateUsesTheUpdatedQuantityAndPrice)
     TradeRecord updated = Trade(doc, 1);
     EXPECT_EQ(TradeSymbol(updated), "XYZ2");
     EXPECT_EQ(updated.status, kStatusChanged);
-    EXPECT_EQ(updated.costPrice, 5);  // kept from entry
+    EXPECT_EQ(updated.costPrice, 5); // kept from entry
     EXPECT_EQ(updated.buyDate, kNow);
 
     ASSERT_TRUE(AddSell(doc, &buy, Values(true, "XYZ2", 30, 9), kLater).bChanged);
@@ -147,7 +148,7 @@ TEST(Ledger, RemovalTakesTheRecordOnlyAndNumbersAreReused)
     TradeRecord sale = Trade(doc, 3);
 
     ASSERT_TRUE(RemoveTrade(doc, sale).bChanged);
-    EXPECT_EQ(Trade(doc, 2).quantity, 6);  // units are not given back
+    EXPECT_EQ(Trade(doc, 2).quantity, 6); // units are not given back
     EXPECT_FALSE(RemoveTrade(doc, sale).bChanged);
 
     AddSell(doc, &second, Values(true, "BBB", 1, 6), kNow);

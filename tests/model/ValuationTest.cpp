@@ -1,9 +1,9 @@
 // Row amounts and the realized month and year totals, against a fixed local clock.
-#include <ctime>
+#include "model/Valuation.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 
-#include "model/Valuation.h"
 #include "tests/model/TestDocuments.h"
 
 namespace {
@@ -36,7 +36,7 @@ CBlotterSpace SaleDocument(std::time_t soldAt)
     doc.m_trades.AddTail(sale);
     return doc;
 }
-}  // namespace
+} // namespace
 
 TEST(Valuation, RowAmounts)
 {

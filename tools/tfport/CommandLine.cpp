@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/text/Numbers.h"
 #include "model/PortfolioFile.h"
+#include "platform/text/Numbers.h"
 
 bool CCommandLine::HasFlag(const std::string& flag) const
 {

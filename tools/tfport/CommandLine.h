@@ -13,8 +13,8 @@ struct CCommandLine
 {
     std::string command;
     std::vector<std::string> positional;
-    std::map<std::string, std::string> options;  // "--fee" -> "1.5"
-    std::vector<std::string> flags;              // "--no-fetch"
+    std::map<std::string, std::string> options; // "--fee" -> "1.5"
+    std::vector<std::string> flags;             // "--no-fetch"
 
     bool HasFlag(const std::string& flag) const;
     std::optional<std::string> Option(const std::string& name) const;

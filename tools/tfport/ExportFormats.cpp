@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <cstdio>
-#include <vector>
 #include <ostream>
+#include <vector>
 
 #include "platform/text/Windows1252.h"
 
@@ -57,11 +57,21 @@ std::string JsonString(const std::string& utf8)
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char esc[8];
@@ -87,7 +97,7 @@ std::string CsvField(const std::string& text)
     }
     return out + "\"";
 }
-}  // namespace
+} // namespace
 
 std::string ToUtf8(const std::string& windows1252)
 {
@@ -119,7 +129,8 @@ std::string IsoLocalTime(std::time_t when)
     long offset = local.tm_gmtoff;
     char zone[32];
     std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+',
-                  (offset < 0 ? -offset : offset) / 3600, ((offset < 0 ? -offset : offset) / 60) % 60);
+                  (offset < 0 ? -offset : offset) / 3600,
+                  ((offset < 0 ? -offset : offset) / 60) % 60);
     return std::string(text) + zone;
 }
 

@@ -30,23 +30,24 @@ const char* const kUsage =
 const std::map<std::string, Command>& Commands()
 {
     static const std::map<std::string, Command> commands = {
-        {"init", CmdInit},     {"show", CmdShow}, {"export", CmdExport}, {"totals", CmdTotals},
-        {"buy", CmdBuy},       {"sell", CmdSell}, {"update", CmdUpdate}, {"remove", CmdRemove},
-        {"quote", CmdQuote},   {"refresh", CmdRefresh}, {"settings", CmdSettings},
+        {"init", CmdInit},       {"show", CmdShow},         {"export", CmdExport},
+        {"totals", CmdTotals},   {"buy", CmdBuy},           {"sell", CmdSell},
+        {"update", CmdUpdate},   {"remove", CmdRemove},     {"quote", CmdQuote},
+        {"refresh", CmdRefresh}, {"settings", CmdSettings},
     };
     return commands;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     try {
         CCommandLine line = ParseCommandLine(
-            argc, argv,
-            {"--file", "--format", "--fee", "--category", "--country", "--symbol", "--quantity",
-             "--price", "--auto-refresh", "--interval", "--deduct-fees", "--use-bid",
-             "--check-version", "--base-country", "--external-ytd", "--alerts", "--alert-percent",
-             "--smtp-server", "--mail-from", "--pager"});
+            argc, argv, {"--file",          "--format",       "--fee",          "--category",
+                         "--country",       "--symbol",       "--quantity",     "--price",
+                         "--auto-refresh",  "--interval",     "--deduct-fees",  "--use-bid",
+                         "--check-version", "--base-country", "--external-ytd", "--alerts",
+                         "--alert-percent", "--smtp-server",  "--mail-from",    "--pager"});
         if (line.command.empty() || line.HasFlag("--help") || line.command == "help") {
             std::cout << kUsage;
             return line.command.empty() && !line.HasFlag("--help") ? 2 : 0;

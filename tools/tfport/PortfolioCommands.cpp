@@ -3,10 +3,10 @@
 #include <iomanip>
 #include <ostream>
 
-#include "platform/text/FormatAmount.h"
 #include "engine/RefreshCycle.h"
-#include "platform/text/Numbers.h"
 #include "model/PortfolioFile.h"
+#include "platform/text/FormatAmount.h"
+#include "platform/text/Numbers.h"
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/ExportFormats.h"
 
@@ -24,7 +24,10 @@ int CmdInit(const CCommandLine& line, std::ostream& out)
 }
 
 namespace {
-const char* YesNo(std::int32_t flag) { return flag ? "yes" : "no"; }
+const char* YesNo(std::int32_t flag)
+{
+    return flag ? "yes" : "no";
+}
 
 std::string ShortDate(std::int32_t when)
 {
@@ -41,14 +44,19 @@ std::string ShortDate(std::int32_t when)
 const char* StatusName(std::int16_t status)
 {
     switch (status) {
-    case kStatusInStep: return "synced";
-    case kStatusAdded: return "added";
-    case kStatusChanged: return "changed";
-    case kStatusDeleted: return "deleted";
-    default: return "?";
+    case kStatusInStep:
+        return "synced";
+    case kStatusAdded:
+        return "added";
+    case kStatusChanged:
+        return "changed";
+    case kStatusDeleted:
+        return "deleted";
+    default:
+        return "?";
     }
 }
-}  // namespace
+} // namespace
 
 int CmdShow(const CCommandLine& line, std::ostream& out)
 {
@@ -74,21 +82,22 @@ int CmdShow(const CCommandLine& line, std::ostream& out)
     out << "\n  File version:            " << FormatFixed(doc.m_dFileVersion, 2) << "\n\n";
 
     out << "Trades (" << doc.m_trades.GetCount() << ")\n";
-    out << std::left << std::setw(5) << "  Id" << std::setw(5) << " Ref" << std::setw(6)
-        << " Kind" << std::setw(12) << " Symbol" << std::right << std::setw(14) << "Quantity"
-        << std::setw(14) << "Price" << std::setw(10) << "Fee" << "  " << std::left
-        << std::setw(16) << "Category" << std::setw(16) << "Country" << std::setw(14)
-        << "Bought" << std::setw(14) << "Sold" << "State\n";
+    out << std::left << std::setw(5) << "  Id" << std::setw(5) << " Ref" << std::setw(6) << " Kind"
+        << std::setw(12) << " Symbol" << std::right << std::setw(14) << "Quantity" << std::setw(14)
+        << "Price" << std::setw(10) << "Fee"
+        << "  " << std::left << std::setw(16) << "Category" << std::setw(16) << "Country"
+        << std::setw(14) << "Bought" << std::setw(14) << "Sold"
+        << "State\n";
     for (const TradeRecord& t : doc.m_trades) {
         std::string state = t.isSell ? "sale" : (t.closed ? "closed" : "open");
-        out << std::right << std::setw(4) << t.id << std::setw(5) << t.refId << " "
-            << std::left << std::setw(5) << (t.isSell ? "sell" : "buy") << " " << std::setw(11)
-            << ToUtf8(TradeSymbol(t)) << std::right << std::setw(14)
-            << FormatAmount(t.quantity, 2) << std::setw(14) << FormatAmount(t.price, 4)
-            << std::setw(10) << FormatAmount(t.brokerFee, 2) << "  " << std::left
-            << std::setw(16) << ToUtf8(TradeCategory(t)) << std::setw(16)
-            << ToUtf8(TradeCountry(t)) << std::setw(14) << ShortDate(t.buyDate) << std::setw(14)
-            << ShortDate(t.sellDate) << state << ", " << StatusName(t.status) << "\n";
+        out << std::right << std::setw(4) << t.id << std::setw(5) << t.refId << " " << std::left
+            << std::setw(5) << (t.isSell ? "sell" : "buy") << " " << std::setw(11)
+            << ToUtf8(TradeSymbol(t)) << std::right << std::setw(14) << FormatAmount(t.quantity, 2)
+            << std::setw(14) << FormatAmount(t.price, 4) << std::setw(10)
+            << FormatAmount(t.brokerFee, 2) << "  " << std::left << std::setw(16)
+            << ToUtf8(TradeCategory(t)) << std::setw(16) << ToUtf8(TradeCountry(t)) << std::setw(14)
+            << ShortDate(t.buyDate) << std::setw(14) << ShortDate(t.sellDate) << state << ", "
+            << StatusName(t.status) << "\n";
     }
     out << "\nCategories (" << doc.m_categories.size() << ")\n";
     for (const std::string& category : doc.m_categories)

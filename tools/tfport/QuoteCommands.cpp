@@ -16,21 +16,25 @@ namespace {
 const char* ResultName(int result)
 {
     switch (result) {
-    case kFetchOk: return "ok";
-    case kFetchMissingArgument: return "missing symbol";
-    case kFetchNotMade: return "request not made";
-    case kFetchFailed: return "fetch failed";
-    default: return "?";
+    case kFetchOk:
+        return "ok";
+    case kFetchMissingArgument:
+        return "missing symbol";
+    case kFetchNotMade:
+        return "request not made";
+    case kFetchFailed:
+        return "fetch failed";
+    default:
+        return "?";
     }
 }
 
 // The grid's headings, the side heading first.
-const char* const kHeadings[1 + kBlotterColumns] = {"Security", "Last Trade", "Change",
-                                                    "Position",  "Value",      "Today's P/L",
-                                                    "Position P/L"};
+const char* const kHeadings[1 + kBlotterColumns] = {
+    "Security", "Last Trade", "Change", "Position", "Value", "Today's P/L", "Position P/L"};
 constexpr int kSymbolWidth = 10;
 constexpr int kCellWidth = 16;
-}  // namespace
+} // namespace
 
 int CmdQuote(const CCommandLine& line, std::ostream& out)
 {

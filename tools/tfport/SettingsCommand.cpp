@@ -35,7 +35,7 @@ std::string Text(const std::string& text, const char* name)
             throw CCommandError{std::string(name) + " holds a control character"};
     return text;
 }
-}  // namespace
+} // namespace
 
 int CmdSettings(const CCommandLine& line, std::ostream& out)
 {
@@ -50,24 +50,33 @@ int CmdSettings(const CCommandLine& line, std::ostream& out)
             ++changed;
         }
     };
-    apply("--auto-refresh", [&](const std::string& v, const char* n) { doc.m_bAutoRefresh = OnOff(v, n); });
+    apply("--auto-refresh",
+          [&](const std::string& v, const char* n) { doc.m_bAutoRefresh = OnOff(v, n); });
     apply("--interval", [&](const std::string& v, const char* n) {
         doc.m_nRefreshMinutes = WholeNumber(v, n, 0, kRefreshMinutesMax);
     });
-    apply("--deduct-fees", [&](const std::string& v, const char* n) { doc.m_bDeductBrokerage = OnOff(v, n); });
-    apply("--use-bid", [&](const std::string& v, const char* n) { doc.m_bUseBidForOptions = OnOff(v, n); });
-    apply("--check-version", [&](const std::string& v, const char* n) { doc.m_bCheckVersion = OnOff(v, n); });
-    apply("--base-country", [&](const std::string& v, const char* n) { doc.m_strBaseCountry = Text(v, n); });
+    apply("--deduct-fees",
+          [&](const std::string& v, const char* n) { doc.m_bDeductBrokerage = OnOff(v, n); });
+    apply("--use-bid",
+          [&](const std::string& v, const char* n) { doc.m_bUseBidForOptions = OnOff(v, n); });
+    apply("--check-version",
+          [&](const std::string& v, const char* n) { doc.m_bCheckVersion = OnOff(v, n); });
+    apply("--base-country",
+          [&](const std::string& v, const char* n) { doc.m_strBaseCountry = Text(v, n); });
     apply("--external-ytd", [&](const std::string& v, const char* n) {
         doc.m_dExternalYtdGains = RequireNumber(v, n);
     });
-    apply("--alerts", [&](const std::string& v, const char* n) { doc.m_bPagerAlerts = OnOff(v, n); });
+    apply("--alerts",
+          [&](const std::string& v, const char* n) { doc.m_bPagerAlerts = OnOff(v, n); });
     apply("--alert-percent", [&](const std::string& v, const char* n) {
         doc.m_nAlertPercent = WholeNumber(v, n, 0, kAlertPercentMax);
     });
-    apply("--smtp-server", [&](const std::string& v, const char* n) { doc.m_strSmtpServer = Text(v, n); });
-    apply("--mail-from", [&](const std::string& v, const char* n) { doc.m_strMailFrom = Text(v, n); });
-    apply("--pager", [&](const std::string& v, const char* n) { doc.m_strPagerAddress = Text(v, n); });
+    apply("--smtp-server",
+          [&](const std::string& v, const char* n) { doc.m_strSmtpServer = Text(v, n); });
+    apply("--mail-from",
+          [&](const std::string& v, const char* n) { doc.m_strMailFrom = Text(v, n); });
+    apply("--pager",
+          [&](const std::string& v, const char* n) { doc.m_strPagerAddress = Text(v, n); });
     if (changed == 0)
         throw CCommandError{"settings: name at least one setting to change (see tfport --help)", 2};
     SaveForCommand(path, doc);

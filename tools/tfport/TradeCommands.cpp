@@ -4,16 +4,16 @@
 #include <ctime>
 #include <ostream>
 
-#include "platform/text/FormatAmount.h"
 #include "model/Ledger.h"
+#include "platform/text/FormatAmount.h"
 #include "tools/tfport/Commands.h"
 
 namespace {
 // The countries a trade can be entered for: those the trade dialog offers, and the two
 // more the quote sources know.
-const char* const kKnownCountries[] = {"United States", "Canada",    "United Kingdom", "France",
-                                       "Germany",       "Italy",     "Sweden",         "Norway",
-                                       "Australia",     "Switzerland", "Ireland",      "New Zealand"};
+const char* const kKnownCountries[] = {
+    "United States", "Canada", "United Kingdom", "France",      "Germany", "Italy",
+    "Sweden",        "Norway", "Australia",      "Switzerland", "Ireland", "New Zealand"};
 
 std::string CheckedSymbol(const std::string& symbol)
 {
@@ -25,7 +25,8 @@ std::string CheckedSymbol(const std::string& symbol)
         // A comma would make the trade list's rows unreadable; control characters would end
         // up in request lines and mail subjects.
         if (c < 0x20 || c == 0x7F || c == ',')
-            throw CCommandError{"the symbol \"" + symbol + "\" holds a comma or a control character"};
+            throw CCommandError{"the symbol \"" + symbol +
+                                "\" holds a comma or a control character"};
     }
     return symbol;
 }
@@ -80,8 +81,11 @@ int Refused(const LedgerResult& result)
     throw CCommandError{result.caption + ": " + result.message};
 }
 
-std::int32_t Now() { return static_cast<std::int32_t>(std::time(nullptr)); }
-}  // namespace
+std::int32_t Now()
+{
+    return static_cast<std::int32_t>(std::time(nullptr));
+}
+} // namespace
 
 int CmdBuy(const CCommandLine& line, std::ostream& out)
 {
@@ -144,12 +148,13 @@ int CmdUpdate(const CCommandLine& line, std::ostream& out)
     CBlotterSpace doc = LoadForCommand(path);
     TradeRecord trade = RequireTrade(doc, RequireTradeId(line.positional[0]));
     TradeValues values;
-    values.bSell = false;  // only buys can be updated; a sale is refused by the rules
+    values.bSell = false; // only buys can be updated; a sale is refused by the rules
     values.symbol = CheckedSymbol(line.Option("--symbol").value_or(TradeSymbol(trade)));
     values.quantity = OptionalNumber(line, "--quantity", trade.quantity);
     values.price = OptionalNumber(line, "--price", trade.price);
     values.brokerFee = OptionalNumber(line, "--fee", trade.brokerFee);
-    values.category = CheckedCategory(doc, line.Option("--category").value_or(TradeCategory(trade)));
+    values.category =
+        CheckedCategory(doc, line.Option("--category").value_or(TradeCategory(trade)));
     values.country = CheckedCountry(line.Option("--country").value_or(TradeCountry(trade)));
     LedgerResult result = UpdateTrade(doc, trade, values);
     if (result.Refused())

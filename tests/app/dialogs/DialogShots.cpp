@@ -8,10 +8,10 @@
 
 #include "app/PagerPrefsDlg.h"
 #include "app/PreferencesDlg.h"
-#include "model/BlotterSpace.h"
-#include "model/Ledger.h"
 #include "app/dialogs/EditCategoriesDlg.h"
 #include "app/dialogs/EditTradesDlg.h"
+#include "model/BlotterSpace.h"
+#include "model/Ledger.h"
 
 namespace {
 

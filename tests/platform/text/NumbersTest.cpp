@@ -1,12 +1,12 @@
 // Number texts: FormatAmount's separators and the locale-free printing and parsing.
+#include "platform/text/Numbers.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
-
 #include <gtest/gtest.h>
 
 #include "platform/text/FormatAmount.h"
-#include "platform/text/Numbers.h"
 #include "tests/support/locale/GermanLocale.h"
 
 TEST(Numbers, FormatAmountExamplesAndSignHandling)

@@ -10,8 +10,8 @@ CGermanNumericLocale::CGermanNumericLocale()
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
         std::filesystem::path dir = std::filesystem::temp_directory_path() / "tallyfern-locales";
         std::filesystem::create_directories(dir);
-        std::string command = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
-                              "' >/dev/null 2>&1";
+        std::string command =
+            "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
         if (!std::filesystem::exists(dir / "de_DE.UTF-8"))
             (void)std::system(command.c_str());
         ::setenv("LOCPATH", dir.c_str(), 1);
@@ -22,4 +22,7 @@ CGermanNumericLocale::CGermanNumericLocale()
     m_bActive = std::string(text) == "1,5";
 }
 
-CGermanNumericLocale::~CGermanNumericLocale() { std::setlocale(LC_NUMERIC, "C"); }
+CGermanNumericLocale::~CGermanNumericLocale()
+{
+    std::setlocale(LC_NUMERIC, "C");
+}

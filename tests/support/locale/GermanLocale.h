@@ -6,7 +6,7 @@
 
 class CGermanNumericLocale
 {
-public:
+  public:
     CGermanNumericLocale();
     ~CGermanNumericLocale();
     CGermanNumericLocale(const CGermanNumericLocale&) = delete;
@@ -15,6 +15,6 @@ public:
     // True when printf now really prints a decimal comma.
     bool Active() const { return m_bActive; }
 
-private:
+  private:
     bool m_bActive = false;
 };

@@ -3,7 +3,6 @@
 // a test run names another (the end-to-end tests ask for a real display).
 #include <cstdlib>
 #include <ctime>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)

@@ -2,14 +2,12 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <string>
-
+#include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
@@ -40,7 +38,7 @@ bool PortListens(int port)
 
 class TfportQuoteTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         m_dir = fs::temp_directory_path() /
@@ -97,7 +95,7 @@ protected:
     CQuoteService m_service{m_book, QuoteServiceOptions{}};
     int m_nPort = 0;
 };
-}  // namespace
+} // namespace
 
 TEST_F(TfportQuoteTest, QuotePrintsTheResultPriceAndChange)
 {
@@ -154,10 +152,10 @@ TEST_F(TfportQuoteTest, RefreshReportsMailFailuresOnStandardError)
     ASSERT_EQ(Run("buy IBM 100 120").exitCode, 0);
     ASSERT_EQ(Run("settings --alerts on --alert-percent 0").exitCode, 0);
     m_book.Set("IBM", {131.25, 13.0, 118.25, 131.2});
-    ASSERT_EQ(Run("refresh").err, "");  // threshold 0: never an alert
+    ASSERT_EQ(Run("refresh").err, ""); // threshold 0: never an alert
 
-    ASSERT_EQ(Run("settings --alert-percent 5 --smtp-server 127.0.0.1 --pager p@localhost").exitCode,
-              0);
+    ASSERT_EQ(
+        Run("settings --alert-percent 5 --smtp-server 127.0.0.1 --pager p@localhost").exitCode, 0);
     RunResult refresh = Run("refresh");
     EXPECT_EQ(refresh.exitCode, 0);
     EXPECT_EQ(refresh.err,

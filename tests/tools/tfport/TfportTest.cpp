@@ -3,12 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
@@ -19,12 +17,12 @@ namespace {
 struct RunResult
 {
     int exitCode = -1;
-    std::string out;  // standard output and standard error together
+    std::string out; // standard output and standard error together
 };
 
 class TfportTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         m_dir = fs::temp_directory_path() /
@@ -58,7 +56,7 @@ protected:
 
     fs::path m_dir;
 };
-}  // namespace
+} // namespace
 
 TEST_F(TfportTest, InitWritesTheNewPortfolioAndNeverOverwrites)
 {
