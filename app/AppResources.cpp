@@ -68,7 +68,7 @@ SDialogTemplate BlotterDlgTemplate()
     t.nId = kMainTemplate;
     t.strCaption = "Tallyfern Desktop";
     t.cx = 312;
-    t.cy = 222;
+    t.cy = 234;
     t.nMenuId = kMainMenu;
     t.bMinimizeBox = true;
     t.bMaximizeBox = true;
@@ -90,6 +90,7 @@ SDialogTemplate BlotterDlgTemplate()
              kTotalStyle | kStyleReadOnly),
         Label("Realized YTD P/L:", 150, 194, 74, 9),
         Item(kIdRealizedYTD, EControlKind::Edit, "", 226, 192, 80, 12, kTotalStyle),
+        Item(kStatusLine, EControlKind::Label, "", 4, 222, 304, 9),
     };
     return t;
 }

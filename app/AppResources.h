@@ -25,6 +25,8 @@ constexpr int kIdRealizedMTD = 1009;
 constexpr int kIdRealizedYTD = 1010;
 constexpr int kExitButton = 1011;
 constexpr int kCategoryBox = 1020;
+// One line of text under the totals: what the last refresh or save has to tell.
+constexpr int kStatusLine = 1030;
 
 // Controls of the About box.
 constexpr int kVersionLine = 1025;

@@ -186,6 +186,12 @@ void CBlotterDlg::SelectCategory(const std::string& strCategory)
     box.SetCurSel(box.FindStringExact(-1, strCategory));
 }
 
+void CBlotterDlg::ShowStatus(const std::string& strText)
+{
+    m_strStatus = strText;
+    SetDlgItemText(kStatusLine, strText);
+}
+
 void CBlotterDlg::ShowMailFailure(const std::string& strText)
 {
     TfMessageBox(strText, MB_OK | MB_ICONEXCLAMATION, {}, this);

@@ -54,6 +54,10 @@ class CBlotterDlg : public CDialog
     // the desktop session; running it twice does nothing more.
     void CloseWindow();
 
+    // The line under the totals: what the last refresh or save has to tell; empty hides it.
+    void ShowStatus(const std::string& strText);
+    const std::string& StatusText() const { return m_strStatus; }
+
     // For the program's own session handling and for tests.
     CBlotterSpace& Document() { return m_doc; }
     CBlotterGrid& Grid() { return m_grid; }
@@ -105,4 +109,5 @@ class CBlotterDlg : public CDialog
     bool m_bRefreshing = false;
     int m_nSkippedRefreshes = 0;
     bool m_bClosed = false;
+    std::string m_strStatus;
 };

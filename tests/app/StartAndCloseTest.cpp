@@ -67,6 +67,17 @@ TEST_F(CWindowTest, FirstStartInAnEmptyFolderAsksOnlyForTheVersion)
         EXPECT_EQ(dlg.TotalText(i), "");
     EXPECT_EQ(dlg.Grid().GetRowCount(), 0);
     EXPECT_EQ(dlg.GetWindowText(), "Tallyfern Desktop");
+    // The status line sits under the totals, inside the window, and starts empty.
+    QWidget* status = dlg.GetDlgItem(kStatusLine);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(dlg.GetDlgItemText(kStatusLine), "");
+    QWidget* yearTotal = dlg.GetDlgItem(kIdRealizedYTD);
+    EXPECT_GE(status->geometry().top(), yearTotal->geometry().bottom());
+    EXPECT_LE(status->geometry().bottom(), status->parentWidget()->height());
+    dlg.ShowStatus("3 quotes failed");
+    EXPECT_EQ(dlg.GetDlgItemText(kStatusLine), "3 quotes failed");
+    EXPECT_EQ(dlg.StatusText(), "3 quotes failed");
+    dlg.ShowStatus("");
     EXPECT_FALSE(dlg.IsTimerRunning());
     EXPECT_EQ(dlg.GetTimerInterval(kRefreshTimer), 0u);
 
