@@ -1,5 +1,7 @@
 #include "app/BlotterDlg.h"
 
+#include <iostream>
+
 #include <QApplication>
 
 #include "app/AppIcons.h"
@@ -42,7 +44,15 @@ SBlotterServices WithDefaults(SBlotterServices services)
 } // namespace
 
 CBlotterDlg::CBlotterDlg(SBlotterServices services)
-    : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services)))
+    : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services))),
+      m_history(
+          m_services.strPortfolioPath,
+          [this](const std::string& strText) {
+              // Said once a run: on the status line, and on standard error for a log.
+              std::cerr << "tallyfern: " << strText << "\n";
+              ShowStatus(strText);
+          },
+          m_services.clock)
 {
     // The document leaves the timer settings unset; a program without a file starts with
     // automatic refresh off and ten minutes.

@@ -14,6 +14,7 @@
 #include "app/tray/TrayNotifyIcon.h"
 #include "engine/AlertMailer.h"
 #include "engine/RefreshCycle.h"
+#include "engine/RefreshHistory.h"
 #include "grid/BlotterGrid.h"
 #include "model/BlotterSpace.h"
 #include "platform/framework/Dialog.h"
@@ -68,6 +69,7 @@ class CBlotterDlg : public CDialog
     int SkippedRefreshes() const { return m_nSkippedRefreshes; }
     bool IsClosed() const { return m_bClosed; }
     const std::string& PortfolioPath() const { return m_services.strPortfolioPath; }
+    const std::string& HistoryPath() const { return m_history.Path(); }
 
   protected:
     bool OnCreate() override;
@@ -98,6 +100,8 @@ class CBlotterDlg : public CDialog
     void ShowMailFailure(const std::string& strText);
 
     SBlotterServices m_services;
+    // Every fetching refresh's totals and quotes, beside the portfolio file.
+    CRefreshHistory m_history;
     CBlotterGrid m_grid;
     CBlotterSpace m_doc;
     std::int32_t m_bTimerRunning = 0;

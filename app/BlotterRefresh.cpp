@@ -71,11 +71,16 @@ void CBlotterDlg::Refresh(bool bFetch)
         RunAlertTest(trade, dPrice, dChange, doc, now, m_services.mailers,
                      [this](const std::string& strText) { ShowMailFailure(strText); });
     };
-    const RefreshResult result = RunRefresh(m_doc, bFetch, m_services.quote, alert, now);
+    const QuoteFunction quote = bFetch ? m_history.Recording(m_services.quote) : m_services.quote;
+    const RefreshResult result = RunRefresh(m_doc, bFetch, quote, alert, now);
 
     EnableDlgItem(kRefreshNow, true);
     ShowRows(result);
     m_bRefreshing = false;
+    // Only fetched prices are history; a refresh from the stored prices (a category change)
+    // adds nothing new.
+    if (bFetch)
+        m_history.Record(m_doc, result, m_services.clock());
     SavePortfolio();
     SetWindowText(RefreshCaption(m_services.clock()));
 }

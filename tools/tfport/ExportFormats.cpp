@@ -5,7 +5,7 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/text/Windows1252.h"
+#include "platform/text/Utf8.h"
 
 namespace {
 // Shortest text that reads back as the same double, in every locale.
@@ -50,6 +50,13 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"buyDate", IsoLocalTime(t.buyDate), true},
         {"sellDate", IsoLocalTime(t.sellDate), true},
     };
+}
+
+} // namespace
+
+std::string ToUtf8(const std::string& windows1252)
+{
+    return Windows1252ToUtf8(windows1252);
 }
 
 std::string JsonString(const std::string& utf8)
@@ -97,27 +104,6 @@ std::string CsvField(const std::string& text)
     }
     return out + "\"";
 }
-} // namespace
-
-std::string ToUtf8(const std::string& windows1252)
-{
-    std::string out;
-    for (unsigned char byte : windows1252) {
-        char32_t cp = Windows1252ToCodePoint(byte);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string IsoLocalTime(std::time_t when)
 {
     if (when == 0)

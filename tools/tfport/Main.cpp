@@ -25,7 +25,11 @@ const char* const kUsage =
     "  settings [--auto-refresh on|off] [--interval MINUTES] [--deduct-fees on|off]\n"
     "           [--use-bid on|off] [--check-version on|off] [--base-country C]\n"
     "           [--external-ytd AMOUNT] [--alerts on|off] [--alert-percent 0-100]\n"
-    "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]\n";
+    "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]\n"
+    "  history [--symbol S] [--since DATE] [--until DATE] [--daily] [--format table|csv|json]\n"
+    "                                        the totals of every refresh (or one symbol's\n"
+    "                                        prices) over time; --daily keeps each day's last\n"
+    "  history import FILE                   daily closes from a CSV file: date,symbol,close\n";
 
 const std::map<std::string, Command>& Commands()
 {
@@ -33,7 +37,7 @@ const std::map<std::string, Command>& Commands()
         {"init", CmdInit},       {"show", CmdShow},         {"export", CmdExport},
         {"totals", CmdTotals},   {"buy", CmdBuy},           {"sell", CmdSell},
         {"update", CmdUpdate},   {"remove", CmdRemove},     {"quote", CmdQuote},
-        {"refresh", CmdRefresh}, {"settings", CmdSettings},
+        {"refresh", CmdRefresh}, {"settings", CmdSettings}, {"history", CmdHistory},
     };
     return commands;
 }
@@ -47,7 +51,8 @@ int main(int argc, char** argv)
                          "--country",       "--symbol",       "--quantity",     "--price",
                          "--auto-refresh",  "--interval",     "--deduct-fees",  "--use-bid",
                          "--check-version", "--base-country", "--external-ytd", "--alerts",
-                         "--alert-percent", "--smtp-server",  "--mail-from",    "--pager"});
+                         "--alert-percent", "--smtp-server",  "--mail-from",    "--pager",
+                         "--since",         "--until"});
         if (line.command.empty() || line.HasFlag("--help") || line.command == "help") {
             std::cout << kUsage;
             return line.command.empty() && !line.HasFlag("--help") ? 2 : 0;

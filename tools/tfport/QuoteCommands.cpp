@@ -8,6 +8,7 @@
 #include "engine/AlertMailer.h"
 #include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
+#include "engine/RefreshHistory.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
@@ -68,7 +69,15 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
             std::cerr << "tfport: mail: " << text << "\n";
         });
     };
-    RefreshResult result = RunRefresh(doc, fetch, FetchQuote, alert, now);
+    // A fetching refresh adds its totals and quotes to the price history; a history that
+    // cannot be written is told on standard error and the portfolio is saved all the same.
+    CRefreshHistory history(
+        path, [](const std::string& text) { std::cerr << "tfport: " << text << "\n"; },
+        [] { return std::time(nullptr); });
+    RefreshResult result =
+        RunRefresh(doc, fetch, fetch ? history.Recording(FetchQuote) : FetchQuote, alert, now);
+    if (fetch)
+        history.Record(doc, result, std::time(nullptr));
     doc.m_strCategoryFilter = savedFilter;
     SaveForCommand(path, doc);
 
