@@ -122,6 +122,8 @@ bool CHistoryDb::OpenOnce(EHistoryOpen mode)
         sqlite3_busy_timeout(m_pDb, kBusyTimeoutMs);
         bReady = Prepare();
     }
+    if (!bReady && m_fault == EHistoryFault::Damaged)
+        CloseKeepingFiles();
     if (!bReady)
         Close();
     return bReady;
@@ -157,10 +159,19 @@ bool CHistoryDb::Prepare()
     return true;
 }
 
+void CHistoryDb::CloseKeepingFiles()
+{
+    // A last connection closing plays the log into the file and deletes it; a damaged file is
+    // to be kept as it was found, log and all.
+    if (m_pDb != nullptr)
+        sqlite3_db_config(m_pDb, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    Close();
+}
+
 bool CHistoryDb::StartOver()
 {
     const std::string strReason = m_strFault;
-    Close();
+    CloseKeepingFiles();
     const std::string strCopy = DamagedName(m_strPath);
     if (std::rename(m_strPath.c_str(), strCopy.c_str()) != 0 && errno != ENOENT)
         return Fail(EHistoryFault::Damaged,

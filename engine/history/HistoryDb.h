@@ -71,6 +71,7 @@ class CHistoryDb
     bool OpenOnce(EHistoryOpen mode);
     bool Prepare();
     bool StartOver();
+    void CloseKeepingFiles();
     bool Run(const char* pszBegin, const std::function<int(sqlite3*)>& fn);
     bool Fail(int rc);
     bool Fail(EHistoryFault fault, std::string strText);
