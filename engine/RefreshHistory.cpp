@@ -73,7 +73,7 @@ void CRefreshHistory::Record(const CBlotterSpace& doc, const RefreshResult& resu
     if (m_bLastOk)
         return;
     const std::string strText =
-        "Price history not written: " + m_db.FaultText() + " (" + m_strPath + ")";
+        "Price history not written (" + m_strPath + "): " + m_db.FaultText();
     m_db.Close();
     if (m_bToldFailure || !m_report)
         return;

@@ -1,8 +1,8 @@
 // The reader of daily closes: what a spreadsheet writes is read, and each kind of bad line
 // refuses the whole file with its line number; cut files are always read cleanly.
-#include <gtest/gtest.h>
-
 #include "engine/history/CloseCsv.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,12 +1,13 @@
 // The history database: created on first use in WAL with the current schema, rows per
 // refresh in one transaction, the migration from version 1, a newer file left alone, damaged
 // and cut files moved aside, faults of the disk, and two writers at once.
+#include "engine/history/HistoryDb.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "engine/history/HistoryDb.h"
 #include "engine/history/HistoryStore.h"
 #include "tests/engine/history/HistoryTestSupport.h"
 #include "tests/support/sqlitefault/SqliteFaults.h"
@@ -248,9 +249,9 @@ TEST(HistoryDb, DamageFoundWhileWritingMovesTheFileAsideAndTheRefreshStillLands)
     // A file cut anywhere never stops the next write.
     const std::string whole = tf::test::ReadFileBytes(path);
     db.Close();
-    for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{99}, std::size_t{100},
-                            std::size_t{4095}, std::size_t{4096}, std::size_t{4097},
-                            whole.size() / 2, whole.size() - 1}) {
+    for (std::size_t cut :
+         {std::size_t{0}, std::size_t{1}, std::size_t{99}, std::size_t{100}, std::size_t{4095},
+          std::size_t{4096}, std::size_t{4097}, whole.size() / 2, whole.size() - 1}) {
         tf::test::CTempDir cutDir("tf-history-cut");
         const std::string cutPath = cutDir.File("h.sqlite");
         tf::test::WriteFileBytes(cutPath, whole.substr(0, std::min(cut, whole.size())));

@@ -25,8 +25,8 @@ inline SHistoryRefresh SampleRefresh(std::time_t when, int nQuotes = 3)
     refresh.quotesAsked = nQuotes + 1;
     refresh.quotesFailed = 1;
     for (int i = 0; i < nQuotes; ++i)
-        refresh.quotes.push_back({when - nQuotes + i, "S" + std::to_string(i), "United States",
-                                  100.0 + i, 0.5 * i});
+        refresh.quotes.push_back(
+            {when - nQuotes + i, "S" + std::to_string(i), "United States", 100.0 + i, 0.5 * i});
     return refresh;
 }
 

@@ -190,8 +190,9 @@ TEST(LocalDays, DatesParseStrictlyAndMonthsBackKeepToTheMonth)
     EXPECT_TRUE(ParseIsoDate("2024-02-29", date));
     EXPECT_EQ(date, (SLocalDate{2024, 2, 29}));
     EXPECT_EQ(IsoDateText(date), "2024-02-29");
-    for (const char* pszBad : {"2025-02-29", "2025-13-01", "2025-00-10", "2025-04-31", "1969-12-31",
-                               "2038-01-01", "2025-1-01", "2025/01/01", " 2025-01-01", "2025-01-0x"})
+    for (const char* pszBad :
+         {"2025-02-29", "2025-13-01", "2025-00-10", "2025-04-31", "1969-12-31", "2038-01-01",
+          "2025-1-01", "2025/01/01", " 2025-01-01", "2025-01-0x"})
         EXPECT_FALSE(ParseIsoDate(pszBad, date)) << pszBad;
     EXPECT_TRUE(ParseIsoDate("1970-01-01", date));
     EXPECT_TRUE(ParseIsoDate("2037-12-31", date));

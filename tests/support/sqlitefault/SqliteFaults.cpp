@@ -131,8 +131,7 @@ const sqlite3_io_methods kMethods = {3,
                                      Fetch,
                                      Unfetch};
 
-int Open(sqlite3_vfs* /*pVfs*/, const char* pszName, sqlite3_file* pFile, int flags,
-         int* pOutFlags)
+int Open(sqlite3_vfs* /*pVfs*/, const char* pszName, sqlite3_file* pFile, int flags, int* pOutFlags)
 {
     pFile->pMethods = nullptr;
     if (g_bFailOpens.load() && (flags & SQLITE_OPEN_MAIN_DB) != 0)

@@ -25,7 +25,11 @@ class CSqliteFaults
 // broken disk behind for the next.
 struct CSqliteFaultScope
 {
-    CSqliteFaultScope() { CSqliteFaults::Install(); CSqliteFaults::Reset(); }
+    CSqliteFaultScope()
+    {
+        CSqliteFaults::Install();
+        CSqliteFaults::Reset();
+    }
     ~CSqliteFaultScope() { CSqliteFaults::Reset(); }
 };
 
