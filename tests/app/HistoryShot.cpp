@@ -1,5 +1,5 @@
-// Takes a picture of the History window over a sample year (imported closes of three
-// positions, then a few weeks of refreshes) into the file named on the command line
+// Takes a picture of the History window over a sample year (imported daily closes of three
+// positions, one of them partly sold) into the file named on the command line
 // (docs/history.png). Run it under Xvfb for the desktop's real fonts; it is built with the
 // tests but is not one.
 #include <cmath>

@@ -1,0 +1,190 @@
+// The price history's costs: one refresh of 500 positions with and without writing its
+// history (and the write alone), and `tfport history --daily` over a history of 1,000,000
+// quote rows, run as the program a user runs and as the query inside it.
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "engine/RefreshCycle.h"
+#include "engine/RefreshHistory.h"
+#include "engine/history/HistoryQuery.h"
+#include "engine/history/HistoryStore.h"
+#include "model/PortfolioFile.h"
+#include "tests/support/process/ChildProcess.h"
+
+namespace {
+
+constexpr int kPositions = 500;
+// 2,000 refreshes of 500 quotes: 1,000,000 quote rows, eight refreshes a day for 250 days.
+constexpr int kRefreshes = 2000;
+constexpr int kRefreshesPerDay = 8;
+// 2025-01-02 09:30 in New York.
+constexpr std::time_t kFirstRefresh = 1735828200;
+
+std::string Symbol(int n)
+{
+    return "S" + std::to_string(n);
+}
+
+class CFolder
+{
+  public:
+    explicit CFolder(const std::string& strName)
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("tf_bench_history_" + std::to_string(::getpid()) + "_" + strName))
+    {
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~CFolder() { std::filesystem::remove_all(m_path); }
+    std::string File(const std::string& strName) const { return (m_path / strName).string(); }
+    std::string Path() const { return m_path.string(); }
+
+  private:
+    std::filesystem::path m_path;
+};
+
+CBlotterSpace Portfolio()
+{
+    CBlotterSpace doc;
+    doc.AddDefaultCategories();
+    doc.m_strCategoryFilter = "All";
+    for (int n = 0; n < kPositions; ++n) {
+        TradeRecord trade = MakeEmptyTrade();
+        trade.id = n + 1;
+        SetTradeSymbol(trade, Symbol(n));
+        SetTradeCategory(trade, "Personal");
+        SetTradeCountry(trade, "United States");
+        trade.quantity = 10 + n % 90;
+        trade.price = 20 + n % 50;
+        doc.m_trades.AddTail(trade);
+    }
+    return doc;
+}
+
+int Quote(const std::string& strSymbol, const std::string&, int, double& dPrice, double& dChange)
+{
+    dPrice = 30 + static_cast<double>(strSymbol.size());
+    dChange = 0.25;
+    return 0;
+}
+
+void BM_Refresh500WithoutHistory(benchmark::State& state)
+{
+    CBlotterSpace doc = Portfolio();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RunRefresh(doc, true, Quote, nullptr, kFirstRefresh));
+}
+BENCHMARK(BM_Refresh500WithoutHistory)->Unit(benchmark::kMillisecond);
+
+// The window's way: one connection kept for the run, a transaction per refresh.
+void BM_Refresh500WithHistory(benchmark::State& state)
+{
+    CFolder folder("refresh");
+    CBlotterSpace doc = Portfolio();
+    std::time_t now = kFirstRefresh;
+    CRefreshHistory history(folder.File("info.kgw"), nullptr, [&now] { return now; });
+    for (auto _ : state) {
+        ++now;
+        const RefreshResult result = RunRefresh(doc, true, history.Recording(Quote), nullptr, now);
+        history.Record(doc, result, now);
+        if (!history.LastWriteOk())
+            state.SkipWithError("the history was not written");
+    }
+}
+BENCHMARK(BM_Refresh500WithHistory)->Unit(benchmark::kMillisecond);
+
+void BM_WriteOneRefreshOf500Quotes(benchmark::State& state)
+{
+    CFolder folder("write");
+    CHistoryDb db;
+    db.Open(folder.File("h.sqlite"), EHistoryOpen::Create);
+    SHistoryRefresh refresh;
+    refresh.category = "All";
+    refresh.quotesAsked = kPositions;
+    for (int n = 0; n < kPositions; ++n)
+        refresh.quotes.push_back({kFirstRefresh, Symbol(n), "United States", 30.0 + n, 0.25});
+    for (auto _ : state) {
+        ++refresh.time;
+        if (!WriteRefresh(db, refresh))
+            state.SkipWithError(db.FaultText().c_str());
+    }
+}
+BENCHMARK(BM_WriteOneRefreshOf500Quotes)->Unit(benchmark::kMillisecond);
+
+// A portfolio folder whose history holds kRefreshes refreshes of kPositions quotes.
+const CFolder& MillionRowFolder()
+{
+    static const CFolder* pFolder = [] {
+        auto* p = new CFolder("million");
+        CBlotterSpace doc = Portfolio();
+        WritePortfolioFile(p->File("info.kgw"), doc);
+        CHistoryDb db;
+        db.Open(HistoryPathFor(p->File("info.kgw")), EHistoryOpen::Create);
+        SHistoryRefresh refresh;
+        refresh.category = "All";
+        refresh.quotesAsked = kPositions;
+        for (int n = 0; n < kPositions; ++n)
+            refresh.quotes.push_back({0, Symbol(n), "United States", 30.0 + n, 0.25});
+        for (int r = 0; r < kRefreshes; ++r) {
+            refresh.time =
+                kFirstRefresh + (r / kRefreshesPerDay) * 86400 + (r % kRefreshesPerDay) * 2700;
+            refresh.totalValue = 100000 + r;
+            for (SHistoryQuote& quote : refresh.quotes)
+                quote.arrived = refresh.time;
+            WriteRefresh(db, refresh);
+        }
+        std::atexit([] { delete pFolder; });
+        return p;
+    }();
+    return *pFolder;
+}
+
+void DailyByProgram(benchmark::State& state, std::vector<std::string> args)
+{
+    const CFolder& folder = MillionRowFolder();
+    tf::test::SProcessOptions options;
+    options.workingDir = folder.Path();
+    args.insert(args.begin(), TFPORT_PATH);
+    std::size_t nBytes = 0;
+    for (auto _ : state) {
+        const tf::test::SProcessResult result = tf::test::RunProcess(args, options);
+        if (result.exitCode != 0)
+            state.SkipWithError(result.err.c_str());
+        nBytes = result.out.size();
+    }
+    state.counters["output_bytes"] = static_cast<double>(nBytes);
+}
+
+void BM_TfportHistoryDaily1M(benchmark::State& state)
+{
+    DailyByProgram(state, {"history", "--daily"});
+}
+BENCHMARK(BM_TfportHistoryDaily1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_TfportHistorySymbolDaily1M(benchmark::State& state)
+{
+    DailyByProgram(state, {"history", "--daily", "--symbol", "S250", "--format", "csv"});
+}
+BENCHMARK(BM_TfportHistorySymbolDaily1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_DailyQuery1M(benchmark::State& state)
+{
+    const CFolder& folder = MillionRowFolder();
+    const CBlotterSpace doc = Portfolio();
+    CHistoryDb db;
+    db.Open(HistoryPathFor(folder.File("info.kgw")), EHistoryOpen::ExistingOnly);
+    std::vector<SValuePoint> points;
+    for (auto _ : state) {
+        if (!QueryValueSeries(db, doc, {}, true, points))
+            state.SkipWithError(db.FaultText().c_str());
+    }
+    state.counters["days"] = static_cast<double>(points.size());
+}
+BENCHMARK(BM_DailyQuery1M)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
