@@ -29,21 +29,6 @@ constexpr SRangeButton kRanges[] = {
 // Shown first: long enough to see a trend, short enough to see each day.
 constexpr int kFirstRange = kRangeYear;
 
-SDialogItem Item(int nId, EControlKind kind, std::string strText, int x, int y, int cx, int cy,
-                 unsigned nStyle = kStyleNone)
-{
-    SDialogItem item;
-    item.nId = nId;
-    item.kind = kind;
-    item.strText = std::move(strText);
-    item.x = x;
-    item.y = y;
-    item.cx = cx;
-    item.cy = cy;
-    item.nStyle = nStyle;
-    return item;
-}
-
 SDialogTemplate HistoryTemplate()
 {
     SDialogTemplate t;
@@ -52,17 +37,17 @@ SDialogTemplate HistoryTemplate()
     t.cx = 420;
     t.cy = 262;
     t.items = {
-        Item(IDC_STATIC, EControlKind::Label, "&Show:", 4, 6, 24, 9),
-        Item(kShowBox, EControlKind::DropDownList, "", 30, 4, 100, 120),
-        Item(kRangeMonth, EControlKind::RadioButton, "1 month", 150, 5, 46, 10, kStyleGroup),
-        Item(kRangeQuarter, EControlKind::RadioButton, "3 months", 198, 5, 50, 10),
-        Item(kRangeYear, EControlKind::RadioButton, "1 year", 250, 5, 42, 10),
-        Item(kRangeAll, EControlKind::RadioButton, "All", 294, 5, 30, 10),
-        Item(kChart, EControlKind::Custom, "", 2, 20, 416, 220),
-        Item(kEmptyText, EControlKind::Label, "", 20, 120, 380, 20, kStyleCenter),
+        {IDC_STATIC, EControlKind::Label, "&Show:", 4, 6, 24, 9, kStyleNone, {}},
+        {kShowBox, EControlKind::DropDownList, "", 30, 4, 100, 120, kStyleNone, {}},
+        {kRangeMonth, EControlKind::RadioButton, "1 month", 150, 5, 46, 10, kStyleGroup, {}},
+        {kRangeQuarter, EControlKind::RadioButton, "3 months", 198, 5, 50, 10, kStyleNone, {}},
+        {kRangeYear, EControlKind::RadioButton, "1 year", 250, 5, 42, 10, kStyleNone, {}},
+        {kRangeAll, EControlKind::RadioButton, "All", 294, 5, 30, 10, kStyleNone, {}},
+        {kChart, EControlKind::Custom, "", 2, 20, 416, 220, kStyleNone, {}},
+        {kEmptyText, EControlKind::Label, "", 20, 120, 380, 20, kStyleCenter, {}},
         // "…" is byte 0x85 in the program's texts.
-        Item(kSaveImage, EControlKind::PushButton, "Save &image\x85", 4, 244, 64, 14),
-        Item(IDOK, EControlKind::PushButton, "Close", 354, 244, 60, 14, kStyleDefault),
+        {kSaveImage, EControlKind::PushButton, "Save &image\x85", 4, 244, 64, 14, kStyleNone, {}},
+        {IDOK, EControlKind::PushButton, "Close", 354, 244, 60, 14, kStyleDefault, {}},
     };
     return t;
 }
@@ -107,6 +92,12 @@ void CHistoryDlg::FillShowBox()
 
 void CHistoryDlg::Reload()
 {
+    if (!m_db.DamagedCopy().empty()) {
+        // The reader found the history damaged: the new one it started is empty.
+        ShowEmpty("The price history was damaged; it is kept as " + m_db.DamagedCopy() +
+                  " and a new one was started.");
+        return;
+    }
     if (!m_bReadable) {
         ShowEmpty(m_db.Fault() == EHistoryFault::Missing
                       ? kNoHistory

@@ -10,8 +10,8 @@
 #include <QApplication>
 #include <QLineSeries>
 
-#include "app/AppResources.h"
 #include "app/HistoryDlg.h"
+#include "bench/app/BenchApp.h"
 #include "engine/history/CloseImport.h"
 #include "engine/history/LocalDays.h"
 #include "model/BlotterSpace.h"
@@ -23,26 +23,9 @@ constexpr int kDays = 730;
 // 2026-03-05 14:07:45 in New York.
 constexpr std::time_t kNow = 1772737665;
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "bench_history_window";
-    static char* argv[] = {name, nullptr};
-    static auto* pApp = [] {
-        setenv("TZ", "America/New_York", 1);
-        tzset();
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        auto* p = new QApplication(argc, argv);
-        RegisterAppResources();
-        return p;
-    }();
-    return *pApp;
-}
-
 void BM_OpenHistoryWindowTwoYears100Symbols(benchmark::State& state)
 {
-    App();
+    BenchApp();
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("tf_bench_history_window_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);

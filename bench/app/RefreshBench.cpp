@@ -10,8 +10,8 @@
 
 #include <QApplication>
 
-#include "app/AppResources.h"
 #include "app/BlotterDlg.h"
+#include "bench/app/BenchApp.h"
 #include "model/PortfolioFile.h"
 #include "model/TradeRecord.h"
 #include "quotes/FetchQuote.h"
@@ -24,21 +24,6 @@ namespace {
 
 constexpr int kOfflinePositions = 10000;
 constexpr int kFetchedPositions = 200;
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "bench_app_refresh";
-    static char* argv[] = {name, nullptr};
-    static auto* pApp = [] {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        auto* p = new QApplication(argc, argv);
-        RegisterAppResources();
-        return p;
-    }();
-    return *pApp;
-}
 
 std::string SymbolOf(int n)
 {
@@ -96,7 +81,7 @@ std::unique_ptr<CBlotterDlg> OpenWindow(const std::string& strPath, QuoteFunctio
 
 void BM_RefreshWithoutFetching10000(benchmark::State& state)
 {
-    App();
+    BenchApp();
     CRecordingShellHost shell;
     CPortfolioFolder folder(kOfflinePositions);
     // The start's own refresh asks nothing: no quote source.
@@ -110,7 +95,7 @@ BENCHMARK(BM_RefreshWithoutFetching10000)->Unit(benchmark::kMillisecond)->MinTim
 
 void BM_FetchingRefresh200(benchmark::State& state)
 {
-    App();
+    BenchApp();
     CRecordingShellHost shell;
     CQuoteBook book;
     for (int n = 0; n < kFetchedPositions; ++n) {

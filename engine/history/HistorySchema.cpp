@@ -52,30 +52,23 @@ INSERT INTO quote(arrived, symbol, country, price, change, imported)
 DROP TABLE quote_v1;
 )";
 
-int ReadVersion(sqlite3* pDb, int& nVersion)
+// The first column of the first row of a query that yields one number.
+int ReadNumber(sqlite3* pDb, const char* pszSql, int& nValue)
 {
     CSqlStatement stmt;
-    int rc = stmt.Prepare(pDb, "PRAGMA user_version");
+    int rc = stmt.Prepare(pDb, pszSql);
     if (rc != SQLITE_OK)
         return rc;
     rc = stmt.Step();
     if (rc != SQLITE_ROW)
         return rc;
-    nVersion = static_cast<int>(stmt.Int64(0));
+    nValue = static_cast<int>(stmt.Int64(0));
     return SQLITE_OK;
 }
 
-int CountTables(sqlite3* pDb, int& nTables)
+int ReadVersion(sqlite3* pDb, int& nVersion)
 {
-    CSqlStatement stmt;
-    int rc = stmt.Prepare(pDb, "SELECT count(*) FROM sqlite_master WHERE type = 'table'");
-    if (rc != SQLITE_OK)
-        return rc;
-    rc = stmt.Step();
-    if (rc != SQLITE_ROW)
-        return rc;
-    nTables = static_cast<int>(stmt.Int64(0));
-    return SQLITE_OK;
+    return ReadNumber(pDb, "PRAGMA user_version", nVersion);
 }
 
 int SetVersion(sqlite3* pDb)
@@ -106,7 +99,7 @@ SSchemaOutcome Upgrade(sqlite3* pDb)
         return {ESchemaResult::Ready, SQLITE_OK};
     case 0: {
         int nTables = 0;
-        rc = CountTables(pDb, nTables);
+        rc = ReadNumber(pDb, "SELECT count(*) FROM sqlite_master WHERE type = 'table'", nTables);
         if (rc != SQLITE_OK)
             return {ESchemaResult::Error, rc};
         if (nTables != 0)

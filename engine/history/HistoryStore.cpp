@@ -49,6 +49,22 @@ SPricePoint PriceRow(const CSqlStatement& stmt)
     return point;
 }
 
+// Reads price rows (the columns of PriceRow) of a query whose parameters bind() sets.
+template <class Bind>
+bool ReadPriceRows(CHistoryDb& db, const char* pszSql, Bind bind, std::vector<SPricePoint>& out)
+{
+    out.clear();
+    return db.Read([&](sqlite3* pDb) {
+        out.clear();
+        CSqlStatement stmt;
+        const int rc = stmt.Prepare(pDb, pszSql);
+        if (rc != SQLITE_OK)
+            return rc;
+        bind(stmt);
+        return EachRow(stmt, [&] { out.push_back(PriceRow(stmt)); });
+    });
+}
+
 } // namespace
 
 bool WriteRefresh(CHistoryDb& db, const SHistoryRefresh& refresh)
@@ -144,37 +160,29 @@ bool ReadRefreshes(CHistoryDb& db, const SHistoryRange& range, std::vector<SValu
 bool ReadPrices(CHistoryDb& db, const std::string& strSymbol, const SHistoryRange& range,
                 std::vector<SPricePoint>& out)
 {
-    out.clear();
-    return db.Read([&](sqlite3* pDb) {
-        out.clear();
-        CSqlStatement stmt;
-        int rc = stmt.Prepare(pDb, "SELECT arrived, symbol, country, price, change, imported"
-                                   " FROM quote WHERE symbol = ? AND arrived BETWEEN ? AND ?"
-                                   " ORDER BY arrived, id");
-        if (rc != SQLITE_OK)
-            return rc;
-        stmt.Bind(1, Windows1252ToUtf8(strSymbol));
-        stmt.Bind(2, Since(range));
-        stmt.Bind(3, Until(range));
-        return EachRow(stmt, [&] { out.push_back(PriceRow(stmt)); });
-    });
+    return ReadPriceRows(
+        db,
+        "SELECT arrived, symbol, country, price, change, imported FROM quote"
+        " WHERE symbol = ? AND arrived BETWEEN ? AND ? ORDER BY arrived, id",
+        [&](CSqlStatement& stmt) {
+            stmt.Bind(1, Windows1252ToUtf8(strSymbol));
+            stmt.Bind(2, Since(range));
+            stmt.Bind(3, Until(range));
+        },
+        out);
 }
 
 bool ReadImportedCloses(CHistoryDb& db, std::optional<std::time_t> until,
                         std::vector<SPricePoint>& out)
 {
-    out.clear();
-    return db.Read([&](sqlite3* pDb) {
-        out.clear();
-        CSqlStatement stmt;
-        int rc = stmt.Prepare(pDb, "SELECT arrived, symbol, country, price, change, imported"
-                                   " FROM quote WHERE imported = 1 AND arrived <= ?"
-                                   " ORDER BY arrived, id");
-        if (rc != SQLITE_OK)
-            return rc;
-        stmt.Bind(1, Until(SHistoryRange{std::nullopt, until}));
-        return EachRow(stmt, [&] { out.push_back(PriceRow(stmt)); });
-    });
+    return ReadPriceRows(
+        db,
+        "SELECT arrived, symbol, country, price, change, imported FROM quote"
+        " WHERE imported = 1 AND arrived <= ? ORDER BY arrived, id",
+        [&](CSqlStatement& stmt) {
+            stmt.Bind(1, Until(SHistoryRange{std::nullopt, until}));
+        },
+        out);
 }
 
 bool ReadSymbols(CHistoryDb& db, std::vector<std::string>& out)

@@ -7,7 +7,9 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include "app/HistoryDlg.h"
 #include "engine/history/HistoryStore.h"
@@ -251,6 +253,16 @@ TEST_F(CHistoryWindowTest, TheChartShowsAKnownHistoryByRangeAndSymbol)
     EXPECT_EQ(chart.TooltipAt(Msecs(today + 11 * 3600 + 1200)),
               "Mar 05, 2026 11:00\nTotal Value: 2,011.00\nPosition P/L: 11.00");
     EXPECT_EQ(chart.TooltipAt(0), "Feb 05, 2026 16:00\nTotal Value: 1,028.00\nPosition P/L: 72.00");
+    // The pointer over a point: the same text in a tooltip.
+    dlg.show();
+    QApplication::processEvents();
+    const QPointF onChart = chart.chart()->mapToPosition(main[main.size() - 2], chart.MainSeries());
+    const QPoint inView = chart.mapFromScene(chart.chart()->mapToScene(onChart));
+    QTest::mouseMove(chart.viewport(), inView);
+    EXPECT_TRUE(PumpUntil([] { return QToolTip::isVisible(); }, 2000));
+    EXPECT_EQ(QToolTip::text().toStdString(),
+              "Mar 05, 2026 11:00\nTotal Value: 2,011.00\nPosition P/L: 11.00");
+    dlg.hide();
 
     // One symbol: its prices, and no second series.
     CComboBox show = dlg.ComboBox(HistoryIds::kShowBox);
@@ -325,4 +337,13 @@ TEST_F(CHistoryWindowTest, AShortTextStandsInForAnEmptyChart)
     EXPECT_EQ(dlg.EmptyText(), "");
     EXPECT_TRUE(dlg.IsDlgItemEnabled(HistoryIds::kSaveImage));
     EXPECT_EQ(Points(dlg.Chart().MainSeries()).size(), 1u);
+
+    // A damaged history: kept aside, and said in place of the chart.
+    tf::test::WriteFileBytes(HistoryFile(), std::string(4096, '\x01'));
+    CHistoryDlg damaged(MakePortfolio({}), HistoryFile(), [this] { return m_now; });
+    ASSERT_TRUE(damaged.Create());
+    EXPECT_EQ(damaged.EmptyText().rfind(
+                  "The price history was damaged; it is kept as " + HistoryFile() + ".damaged-", 0),
+              0u)
+        << damaged.EmptyText();
 }

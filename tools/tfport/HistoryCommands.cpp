@@ -131,6 +131,22 @@ void WritePrices(EHistoryFormat format, const std::vector<SPricePoint>& points, 
     WriteHistoryRows(format, kColumns, rows, out);
 }
 
+// Reads a series and writes it in the format; a table says in words that there is nothing.
+template <class Point, class Query, class Write>
+int ShowSeries(const std::string& strHistory, EHistoryFormat format, const std::string& strNone,
+               Query query, Write write, std::ostream& out)
+{
+    CHistoryDb db;
+    std::vector<Point> points;
+    if (OpenForReading(db, strHistory) && !query(db, points))
+        ReadFailed(db);
+    if (points.empty() && format == EHistoryFormat::Table)
+        out << strNone << "\n";
+    else
+        write(format, points, out);
+    return 0;
+}
+
 int CmdHistoryImport(const CCommandLine& line, std::ostream& out)
 {
     if (line.positional.size() != 2)
@@ -184,34 +200,25 @@ int CmdHistory(const CCommandLine& line, std::ostream& out)
     const bool bDaily = line.HasFlag("--daily");
     const std::string strPath = PortfolioPath(line);
 
+    const std::string strHistory = HistoryPathFor(strPath);
     if (const auto symbol = line.Option("--symbol")) {
         std::string strSymbol;
         if (!Utf8ToWindows1252(*symbol, strSymbol))
             strSymbol = *symbol;
-        CHistoryDb db;
-        std::vector<SPricePoint> points;
-        if (OpenForReading(db, HistoryPathFor(strPath)) &&
-            !QueryPriceSeries(db, strSymbol, range, bDaily, points))
-            ReadFailed(db);
-        if (points.empty() && format == EHistoryFormat::Table) {
-            out << "No prices of " << *symbol << " in the price history\n";
-            return 0;
-        }
-        WritePrices(format, points, out);
-        return 0;
+        return ShowSeries<SPricePoint>(
+            strHistory, format, "No prices of " + *symbol + " in the price history",
+            [&](CHistoryDb& db, std::vector<SPricePoint>& points) {
+                return QueryPriceSeries(db, strSymbol, range, bDaily, points);
+            },
+            WritePrices, out);
     }
-
     const CBlotterSpace doc = LoadForCommand(strPath);
-    CHistoryDb db;
-    std::vector<SValuePoint> points;
-    if (OpenForReading(db, HistoryPathFor(strPath)) &&
-        !QueryValueSeries(db, doc, range, bDaily, points))
-        ReadFailed(db);
-    if (points.empty() && format == EHistoryFormat::Table) {
-        out << "No price history yet: every \"tfport refresh\" and every refresh of the window"
-               " adds to it, and \"tfport history import FILE\" brings in past closes\n";
-        return 0;
-    }
-    WriteValues(format, points, out);
-    return 0;
+    return ShowSeries<SValuePoint>(
+        strHistory, format,
+        "No price history yet: every \"tfport refresh\" and every refresh of the window adds to "
+        "it, and \"tfport history import FILE\" brings in past closes",
+        [&](CHistoryDb& db, std::vector<SValuePoint>& points) {
+            return QueryValueSeries(db, doc, range, bDaily, points);
+        },
+        WriteValues, out);
 }
