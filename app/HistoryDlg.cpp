@@ -1,5 +1,7 @@
 #include "app/HistoryDlg.h"
 
+#include <set>
+
 #include <QFileDialog>
 #include <QLineSeries>
 
@@ -82,11 +84,17 @@ void CHistoryDlg::FillShowBox()
     CComboBox box = ComboBox(kShowBox);
     box.ResetContent();
     box.AddString(kPortfolio);
-    std::vector<std::string> symbols;
-    if (m_bReadable && ReadSymbols(m_db, symbols)) {
-        for (const std::string& strSymbol : symbols)
-            box.AddString(strSymbol);
+    // The portfolio's securities, held or sold, and those with imported closes.
+    std::set<std::string> symbols;
+    for (const TradeRecord& trade : m_doc.m_trades) {
+        if (trade.status != kStatusDeleted)
+            symbols.insert(TradeSymbol(trade));
     }
+    std::vector<std::string> imported;
+    if (m_bReadable && ReadImportedSymbols(m_db, imported))
+        symbols.insert(imported.begin(), imported.end());
+    for (const std::string& strSymbol : symbols)
+        box.AddString(strSymbol);
     box.SetCurSel(0);
 }
 

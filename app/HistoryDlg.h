@@ -16,7 +16,7 @@
 // Controls of the History window.
 namespace HistoryIds {
 constexpr int kTemplate = 103;
-constexpr int kShowBox = 1101; // "Portfolio", then every symbol with prices
+constexpr int kShowBox = 1101; // "Portfolio", then the portfolio's and the imported symbols
 constexpr int kRangeMonth = 1102;
 constexpr int kRangeQuarter = 1103;
 constexpr int kRangeYear = 1104;

@@ -187,8 +187,6 @@ bool CHistoryDb::StartOver()
 
 bool CHistoryDb::Run(const char* pszBegin, const std::function<int(sqlite3*)>& fn)
 {
-    if (!IsOpen())
-        return false;
     int rc = ExecSql(m_pDb, pszBegin);
     if (rc == SQLITE_OK) {
         rc = fn(m_pDb);
@@ -204,6 +202,8 @@ bool CHistoryDb::Run(const char* pszBegin, const std::function<int(sqlite3*)>& f
 
 bool CHistoryDb::Write(const std::function<int(sqlite3*)>& fn)
 {
+    if (!IsOpen())
+        return false;
     if (Run("BEGIN IMMEDIATE", fn))
         return true;
     return m_fault == EHistoryFault::Damaged && StartOver() && Run("BEGIN IMMEDIATE", fn);
@@ -211,6 +211,8 @@ bool CHistoryDb::Write(const std::function<int(sqlite3*)>& fn)
 
 bool CHistoryDb::Read(const std::function<int(sqlite3*)>& fn)
 {
+    if (!IsOpen())
+        return false;
     if (Run("BEGIN", fn))
         return true;
     return m_fault == EHistoryFault::Damaged && StartOver() && Run("BEGIN", fn);

@@ -89,16 +89,17 @@ bool WriteRefresh(CHistoryDb& db, const SHistoryRefresh& refresh)
             return rc;
 
         CSqlStatement quote;
-        rc = quote.Prepare(pDb, "INSERT INTO quote(arrived, symbol, country, price, change)"
-                                " VALUES (?, ?, ?, ?, ?)");
+        rc = quote.Prepare(pDb, "INSERT INTO quote(arrived, hour, symbol, country, price, change)"
+                                " VALUES (?, ?, ?, ?, ?, ?)");
         if (rc != SQLITE_OK)
             return rc;
         for (const SHistoryQuote& q : refresh.quotes) {
             quote.Bind(1, static_cast<std::int64_t>(q.arrived));
-            quote.Bind(2, Windows1252ToUtf8(q.symbol));
-            quote.Bind(3, Windows1252ToUtf8(q.country));
-            quote.Bind(4, q.price);
-            quote.Bind(5, q.change);
+            quote.Bind(2, HistoryHourOf(q.arrived));
+            quote.Bind(3, Windows1252ToUtf8(q.symbol));
+            quote.Bind(4, Windows1252ToUtf8(q.country));
+            quote.Bind(5, q.price);
+            quote.Bind(6, q.change);
             if ((rc = quote.Step()) != SQLITE_DONE)
                 return rc;
             quote.Reset();
@@ -111,15 +112,16 @@ bool WriteImportedCloses(CHistoryDb& db, const std::vector<SPricePoint>& closes)
 {
     return db.Write([&closes](sqlite3* pDb) {
         CSqlStatement insert;
-        int rc = insert.Prepare(pDb, "INSERT OR REPLACE INTO quote(arrived, symbol, country, price,"
-                                     " change, imported) VALUES (?, ?, ?, ?, NULL, 1)");
+        int rc = insert.Prepare(pDb, "INSERT OR REPLACE INTO quote(arrived, hour, symbol, country,"
+                                     " price, change, imported) VALUES (?, ?, ?, ?, ?, NULL, 1)");
         if (rc != SQLITE_OK)
             return rc;
         for (const SPricePoint& close : closes) {
             insert.Bind(1, static_cast<std::int64_t>(close.time));
-            insert.Bind(2, Windows1252ToUtf8(close.symbol));
-            insert.Bind(3, Windows1252ToUtf8(close.country));
-            insert.Bind(4, close.price);
+            insert.Bind(2, HistoryHourOf(close.time));
+            insert.Bind(3, Windows1252ToUtf8(close.symbol));
+            insert.Bind(4, Windows1252ToUtf8(close.country));
+            insert.Bind(5, close.price);
             if ((rc = insert.Step()) != SQLITE_DONE)
                 return rc;
             insert.Reset();
@@ -160,14 +162,24 @@ bool ReadRefreshes(CHistoryDb& db, const SHistoryRange& range, std::vector<SValu
 bool ReadPrices(CHistoryDb& db, const std::string& strSymbol, const SHistoryRange& range,
                 std::vector<SPricePoint>& out)
 {
+    // Walks the hours that have rows, jumping from one to the next through the index, and
+    // looks the symbol up in each.
     return ReadPriceRows(
         db,
-        "SELECT arrived, symbol, country, price, change, imported FROM quote"
-        " WHERE symbol = ? AND arrived BETWEEN ? AND ? ORDER BY arrived, id",
+        "WITH RECURSIVE h(hour) AS ("
+        " SELECT (SELECT min(hour) FROM quote WHERE hour >= ?1)"
+        " UNION ALL SELECT (SELECT min(hour) FROM quote WHERE hour > h.hour)"
+        " FROM h WHERE h.hour IS NOT NULL AND h.hour < ?2)"
+        " SELECT q.arrived, q.symbol, q.country, q.price, q.change, q.imported"
+        " FROM h CROSS JOIN quote q"
+        " WHERE h.hour IS NOT NULL AND h.hour <= ?2 AND q.hour = h.hour AND q.symbol = ?3"
+        " AND q.arrived BETWEEN ?4 AND ?5 ORDER BY q.arrived, q.id",
         [&](CSqlStatement& stmt) {
-            stmt.Bind(1, Windows1252ToUtf8(strSymbol));
-            stmt.Bind(2, Since(range));
-            stmt.Bind(3, Until(range));
+            stmt.Bind(1, HistoryHourOf(static_cast<std::time_t>(Since(range))));
+            stmt.Bind(2, HistoryHourOf(static_cast<std::time_t>(Until(range))));
+            stmt.Bind(3, Windows1252ToUtf8(strSymbol));
+            stmt.Bind(4, Since(range));
+            stmt.Bind(5, Until(range));
         },
         out);
 }
@@ -185,20 +197,28 @@ bool ReadImportedCloses(CHistoryDb& db, std::optional<std::time_t> until,
         out);
 }
 
-bool ReadSymbols(CHistoryDb& db, std::vector<std::string>& out)
+bool ReadImportedSymbols(CHistoryDb& db, std::vector<std::string>& out)
 {
     out.clear();
     return db.Read([&](sqlite3* pDb) {
         out.clear();
-        // Jumps from one symbol to the next through the index instead of reading every row.
+        // Jumps from one symbol to the next through the index of imported closes.
         CSqlStatement stmt;
         int rc = stmt.Prepare(pDb, "WITH RECURSIVE s(symbol) AS ("
-                                   " SELECT min(symbol) FROM quote"
+                                   " SELECT min(symbol) FROM quote WHERE imported = 1"
                                    " UNION ALL SELECT (SELECT min(symbol) FROM quote"
-                                   " WHERE symbol > s.symbol) FROM s WHERE s.symbol IS NOT NULL)"
+                                   " WHERE imported = 1 AND symbol > s.symbol)"
+                                   " FROM s WHERE s.symbol IS NOT NULL)"
                                    " SELECT symbol FROM s WHERE symbol IS NOT NULL");
         if (rc != SQLITE_OK)
             return rc;
         return EachRow(stmt, [&] { out.push_back(FromDb(stmt.Text(0))); });
     });
+}
+
+std::int64_t HistoryHourOf(std::time_t when)
+{
+    // As SQLite divides integers, so that a migrated row files under the same hour.
+    constexpr std::int64_t kSecondsPerHour = 3600;
+    return static_cast<std::int64_t>(when) / kSecondsPerHour;
 }

@@ -2,6 +2,7 @@
 // read sees one consistent state of the file, also while another program writes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,5 +25,8 @@ bool ReadPrices(CHistoryDb& db, const std::string& strSymbol, const SHistoryRang
 // Every imported close up to a time, in time order.
 bool ReadImportedCloses(CHistoryDb& db, std::optional<std::time_t> until,
                         std::vector<SPricePoint>& out);
-// The symbols that have prices, sorted.
-bool ReadSymbols(CHistoryDb& db, std::vector<std::string>& out);
+// The symbols that have imported closes, sorted.
+bool ReadImportedSymbols(CHistoryDb& db, std::vector<std::string>& out);
+
+// The hour a quote row is filed under.
+std::int64_t HistoryHourOf(std::time_t when);

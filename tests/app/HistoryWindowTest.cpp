@@ -221,7 +221,8 @@ TEST_F(CHistoryWindowTest, TheFileMenuOpensTheHistoryAfterPreferences)
 TEST_F(CHistoryWindowTest, TheChartShowsAKnownHistoryByRangeAndSymbol)
 {
     WriteDailyHistory(60);
-    CHistoryDlg dlg(MakePortfolio({}), HistoryFile(), [this] { return m_now; });
+    CHistoryDlg dlg(MakePortfolio({MakeBuy(1, "S0", 1, 1)}), HistoryFile(),
+                    [this] { return m_now; });
     ASSERT_TRUE(dlg.Create());
     ASSERT_TRUE(dlg.IsChartShown()) << dlg.EmptyText();
     EXPECT_EQ(dlg.GetCheckedRadioButton(HistoryIds::kRangeMonth, HistoryIds::kRangeAll),

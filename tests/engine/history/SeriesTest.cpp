@@ -182,6 +182,9 @@ TEST(HistorySeries, AnImportReplacesTheSameDaysClosesAndTakesTheTradesCountry)
     ASSERT_TRUE(ReadPrices(db, "XYZ", {}, prices));
     ASSERT_EQ(prices.size(), 1u);
     EXPECT_EQ(prices[0].country, "Canada") << "a symbol no trade names takes the base country";
+    std::vector<std::string> symbols;
+    ASSERT_TRUE(ReadImportedSymbols(db, symbols));
+    EXPECT_EQ(symbols, (std::vector<std::string>{"IBM", "XYZ"}));
 }
 
 TEST(LocalDays, DatesParseStrictlyAndMonthsBackKeepToTheMonth)
