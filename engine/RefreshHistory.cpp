@@ -19,7 +19,7 @@ SHistoryRefresh HistoryOfRefresh(const CBlotterSpace& doc, const RefreshResult& 
     return refresh;
 }
 
-CRefreshHistory::CRefreshHistory(std::string strPortfolioPath, Report report, Clock clock)
+CRefreshHistory::CRefreshHistory(const std::string& strPortfolioPath, Report report, Clock clock)
     : m_strPath(HistoryPathFor(strPortfolioPath)), m_report(std::move(report)),
       m_clock(std::move(clock))
 {

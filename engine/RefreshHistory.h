@@ -20,7 +20,7 @@ class CRefreshHistory
     using Report = std::function<void(const std::string& strText)>;
     using Clock = std::function<std::time_t()>;
 
-    CRefreshHistory(std::string strPortfolioPath, Report report, Clock clock);
+    CRefreshHistory(const std::string& strPortfolioPath, Report report, Clock clock);
 
     // The quote function of one refresh, wrapped so that each quote asked for is counted
     // and each that arrives with a price is kept (once per symbol and country) for the next

@@ -101,7 +101,7 @@ std::string CheckRow(const std::vector<std::string>& fields, const SLocalDate& t
         return "expected 3 fields (date,symbol,close), found " + std::to_string(fields.size());
     if (!ParseIsoDate(fields[0], row.date))
         return "the date is not a date as YYYY-MM-DD: " + Quoted(fields[0]);
-    if (row.date > today)
+    if (today < row.date)
         return "the date " + fields[0] + " is after today";
     if (!Utf8ToWindows1252(fields[1], row.symbol))
         return "the symbol is not UTF-8 text";

@@ -55,8 +55,11 @@ std::string DamagedName(const std::string& strPath)
     std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string strBase = strPath + ".damaged-" + stamp;
+    // The stamp always fits; should the clock give a year strftime cannot show, the seconds do.
+    const std::string strBase =
+        strPath + ".damaged-" +
+        (std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) != 0 ? std::string(stamp)
+                                                                          : std::to_string(now));
     // Two damaged files within one second keep both copies.
     std::string strName = strBase;
     for (int i = 2; Exists(strName); ++i)
@@ -176,8 +179,14 @@ bool CHistoryDb::StartOver()
     if (std::rename(m_strPath.c_str(), strCopy.c_str()) != 0 && errno != ENOENT)
         return Fail(EHistoryFault::Damaged,
                     strReason + ", and it could not be moved aside (" + std::strerror(errno) + ")");
-    // The log belongs to the damaged file: left here it would be played into the new one.
-    std::rename((m_strPath + "-wal").c_str(), (strCopy + "-wal").c_str());
+    // The log belongs to the damaged file: left here it would be played into the new one, so
+    // a log that cannot be moved is removed, and one that cannot be removed stops the start.
+    const std::string strLog = m_strPath + "-wal";
+    if (std::rename(strLog.c_str(), (strCopy + "-wal").c_str()) != 0 && errno != ENOENT &&
+        ::unlink(strLog.c_str()) != 0 && errno != ENOENT)
+        return Fail(EHistoryFault::Damaged, strReason + ", and its log could not be removed (" +
+                                                std::strerror(errno) + ")");
+    // The shared-memory index is rebuilt from the log; the new file needs none of it.
     ::unlink((m_strPath + "-shm").c_str());
     m_strDamagedCopy = strCopy;
     m_fault = EHistoryFault::None;

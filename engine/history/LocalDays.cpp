@@ -1,7 +1,6 @@
 #include "engine/history/LocalDays.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -59,10 +58,14 @@ bool ParseIsoDate(std::string_view text, SLocalDate& out)
 
 std::string IsoDateText(const SLocalDate& date)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year % 10000, date.month % 100,
-                  date.day % 100);
-    return text;
+    // Digits with leading zeros, as many as the field has.
+    const auto digits = [](int value, int nWidth) {
+        std::string text(static_cast<std::size_t>(nWidth), '0');
+        for (int i = nWidth - 1; i >= 0 && value > 0; --i, value /= 10)
+            text[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+        return text;
+    };
+    return digits(date.year, 4) + "-" + digits(date.month, 2) + "-" + digits(date.day, 2);
 }
 
 SLocalDate LocalDateOf(std::time_t when)
@@ -97,7 +100,8 @@ std::string LocalDateTimeText(std::time_t when)
     std::tm local{};
     localtime_r(&when, &local);
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    if (std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0)
+        return std::to_string(when);
     return text;
 }
 

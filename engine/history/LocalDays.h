@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 struct SLocalDate
@@ -13,7 +14,10 @@ struct SLocalDate
     int month = 0; // 1 to 12
     int day = 0;   // 1 to 31
     bool operator==(const SLocalDate&) const = default;
-    auto operator<=>(const SLocalDate&) const = default;
+    bool operator<(const SLocalDate& other) const
+    {
+        return std::tie(year, month, day) < std::tie(other.year, other.month, other.day);
+    }
 };
 
 // "2026-03-05": four-digit year from 1970, two-digit month and day of a real calendar date.

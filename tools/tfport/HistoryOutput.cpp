@@ -48,6 +48,7 @@ void WriteTable(const std::vector<SHistoryColumn>& columns,
 {
     // Numbers stand right-aligned under their headings, texts left.
     std::vector<std::size_t> widths;
+    widths.reserve(columns.size());
     std::vector<bool> numeric(columns.size(), false);
     for (const SHistoryColumn& column : columns)
         widths.push_back(Columns(column.pszHeading));
