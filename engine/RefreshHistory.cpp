@@ -1,6 +1,5 @@
 #include "engine/RefreshHistory.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "engine/history/HistoryStore.h"
@@ -28,6 +27,7 @@ CRefreshHistory::CRefreshHistory(const std::string& strPortfolioPath, Report rep
 QuoteFunction CRefreshHistory::Recording(QuoteFunction quote)
 {
     m_quotes.clear();
+    m_quoteIndex.clear();
     m_nAsked = 0;
     m_nFailed = 0;
     return [this, quote = std::move(quote)](const std::string& strSymbol,
@@ -40,16 +40,15 @@ QuoteFunction CRefreshHistory::Recording(QuoteFunction quote)
             ++m_nFailed;
             return nResult;
         }
-        // Two positions in one security ask for it twice; the history keeps it once.
-        const auto same = [&](const SHistoryQuote& q) {
-            return q.symbol == strSymbol && q.country == strCountry;
-        };
-        const auto it = std::find_if(m_quotes.begin(), m_quotes.end(), same);
+        // Two positions in one security ask for it twice; the history keeps it once, as it
+        // last arrived.
         SHistoryQuote arrived{m_clock(), strSymbol, strCountry, dPrice, dChange};
-        if (it != m_quotes.end())
-            *it = std::move(arrived);
-        else
+        const auto [it, bNew] =
+            m_quoteIndex.try_emplace(strSymbol + '\0' + strCountry, m_quotes.size());
+        if (bNew)
             m_quotes.push_back(std::move(arrived));
+        else
+            m_quotes[it->second] = std::move(arrived);
         return nResult;
     };
 }
@@ -62,6 +61,7 @@ void CRefreshHistory::Record(const CBlotterSpace& doc, const RefreshResult& resu
     refresh.quotesFailed = m_nFailed;
     refresh.quotes = std::move(m_quotes);
     m_quotes.clear();
+    m_quoteIndex.clear();
     m_nAsked = 0;
     m_nFailed = 0;
 

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/RefreshCycle.h"
@@ -42,6 +43,8 @@ class CRefreshHistory
     Clock m_clock;
     CHistoryDb m_db;
     std::vector<SHistoryQuote> m_quotes;
+    // "symbol\0country" -> its place in m_quotes.
+    std::unordered_map<std::string, std::size_t> m_quoteIndex;
     int m_nAsked = 0;
     int m_nFailed = 0;
     bool m_bLastOk = false;
