@@ -161,6 +161,9 @@ SCloseCsv ParseCloseCsv(std::string_view text, const SLocalDate& today)
             bHeader = true;
             continue;
         }
+        if (result.rows.size() == kMaxCloseRows)
+            return refuse("more than " + std::to_string(kMaxCloseRows) +
+                          " closes in one file; split it into smaller files");
         SCloseRow row;
         if (std::string why = CheckRow(fields, today, row); !why.empty())
             return refuse(why);

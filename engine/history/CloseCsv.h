@@ -10,9 +10,12 @@
 
 #include "engine/history/LocalDays.h"
 
-// A file bigger than this is no list of daily closes a person keeps (ten years of 2,000
+// A file bigger than this is no list of daily closes a person keeps (four years of 1,000
 // symbols fit in half of it); it is refused before it is read whole.
-constexpr std::size_t kMaxCloseFileBytes = 128u << 20;
+constexpr std::size_t kMaxCloseFileBytes = 64u << 20;
+// Closes of one import, which are held in memory until the file is checked whole: four years
+// of 1,000 symbols. A longer past comes in several files.
+constexpr std::size_t kMaxCloseRows = 1000000;
 // A date, a ten-character symbol and a price never need more; a longer line is not ours.
 constexpr std::size_t kMaxCloseLineBytes = 256;
 // A close above this is a typing error, not a price.

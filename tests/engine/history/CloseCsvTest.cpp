@@ -100,3 +100,24 @@ TEST(CloseCsv, EveryCutOfAGoodFileIsReadCleanly)
         EXPECT_LE(csv.rows.size(), 2u);
     }
 }
+
+TEST(CloseCsv, TakesTheMostClosesOfOneFileAndRefusesOneMore)
+{
+    constexpr int kSymbols = 1000;
+    static_assert(kMaxCloseRows % kSymbols == 0);
+    constexpr int kDays = static_cast<int>(kMaxCloseRows / kSymbols);
+    std::string text = "date,symbol,close\n";
+    text.reserve(kMaxCloseRows * 24);
+    const std::time_t first = StartOfLocalDay({2020, 1, 1}) + 43200;
+    for (int d = 0; d < kDays; ++d) {
+        const std::string date = IsoDateText(LocalDateOf(first + d * 86400));
+        for (int s = 0; s < kSymbols; ++s)
+            text += date + ",S" + std::to_string(s) + ",1\n";
+    }
+    const SCloseCsv most = ParseCloseCsv(text, kToday);
+    ASSERT_TRUE(most.bOk) << most.error;
+    EXPECT_EQ(most.rows.size(), kMaxCloseRows);
+    EXPECT_EQ(Refusal(text + "2026-01-01,IBM,1\n"),
+              "line " + std::to_string(kMaxCloseRows + 2) +
+                  ": more than 1000000 closes in one file; split it into smaller files");
+}
