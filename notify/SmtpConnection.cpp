@@ -164,18 +164,8 @@ bool CSmtpConnection::PrepareHeader(CMailMessage& message)
         m_sLastError = "No Recipients";
         return false;
     }
-    std::string to;
-    for (const CMailRecipient& recipient : message.m_aRecipients) {
-        if (!to.empty())
-            to += ',';
-        to += recipient.m_sFriendlyName + "<" + recipient.m_sEmailAddress + ">";
-    }
     message.m_tDateTime = m_clock();
-    message.m_sHeader = "Date: " + MailDateText(message.m_tDateTime) + "\r\n" +
-                        "From: " + MailHeaderSafe(message.m_sFrom) + "\r\n" +
-                        "To: " + MailHeaderSafe(to) + "\r\n" +
-                        "Subject: " + MailHeaderSafe(message.m_sSubject) + "\r\n" + "X-Mailer: <" +
-                        MailHeaderSafe(m_sXMailer) + ">\r\n\r\n";
+    message.m_sHeader = MailHeaderBlock(message, message.m_tDateTime, m_sXMailer);
     return true;
 }
 
@@ -183,8 +173,7 @@ bool CSmtpConnection::PrepareMessage(CMailMessage& message)
 {
     if (!PrepareHeader(message))
         return false;
-    const std::string& body = message.m_sBody;
-    if (body.size() < 2 || body.compare(body.size() - 2, 2, "\r\n") != 0)
+    if (!MailEndsWithCrLf(message.m_sBody))
         message.m_sBody += "\r\n";
     return true;
 }
@@ -216,7 +205,7 @@ bool CSmtpConnection::Transmit(CMailMessage& message)
 
     // The stuffed body always ends with CR LF, so the end mark needs only ".".
     std::string stuffed = StuffBody(message);
-    if (stuffed.size() < 2 || stuffed.compare(stuffed.size() - 2, 2, "\r\n") != 0)
+    if (!MailEndsWithCrLf(stuffed))
         stuffed += "\r\n";
     SendText(message.m_sHeader + stuffed + ".\r\n");
     return GetResponse(ReplyKind::kGeneric);
