@@ -69,6 +69,12 @@ class CSmtpSubmission
     // when the message never got one).
     std::string GetLastReply() const { return m_sLastReply; }
     bool IsConnected() const { return m_bConnected; }
+    // The login of the next SendMail (an empty password: none).
+    void SetLogin(const std::string& strUser, const std::string& strPassword)
+    {
+        m_options.m_sUser = strUser;
+        m_options.m_sPassword = strPassword;
+    }
 
   private:
     CSmtpSubmissionOptions m_options;
