@@ -125,3 +125,14 @@ std::string MailDateText(std::time_t t)
         out += MailHeaderSafe(local.tm_zone);
     return out;
 }
+
+std::string MailPrintable(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7F)
+            c = '?';
+    }
+    return out;
+}

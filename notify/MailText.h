@@ -37,3 +37,7 @@ bool MailEndsWithCrLf(std::string_view body);
 // The local time t as "Tue, 08 Dec 26 12:56:16 EST": the header's date form, with English
 // day and month names whatever the locale.
 std::string MailDateText(std::time_t t);
+
+// A text from the server made fit for a terminal or a message box: every control byte and
+// every byte outside ASCII becomes "?", so nothing in it is obeyed as a command.
+std::string MailPrintable(std::string_view text);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "notify/MailText.h"
+
 namespace {
 
 // A partial line that grows past this is no SMTP line; it is judged as it stands.
@@ -161,11 +163,7 @@ void CSmtpTranscript::Trace(const char* pszPrefix, std::string_view line)
 {
     if (m_pTrace == nullptr)
         return;
-    *m_pTrace << pszPrefix;
     // Control bytes from the server are shown, not obeyed, by whoever reads the trace.
-    for (char c : line.substr(0, kMaxKeptLine)) {
-        unsigned char u = static_cast<unsigned char>(c);
-        *m_pTrace << (u < 0x20 || u == 0x7F ? '?' : c);
-    }
+    *m_pTrace << pszPrefix << MailPrintable(line.substr(0, kMaxKeptLine));
     *m_pTrace << '\n';
 }

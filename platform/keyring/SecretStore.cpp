@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <libsecret/secret.h>
+#include <utility>
 
 namespace {
 
@@ -91,4 +92,13 @@ SKeyringResult ClearSmtpPassword(const std::string& strServer, const std::string
     result.bOk = true;
     result.bFound = removed != FALSE;
     return result;
+}
+
+std::optional<std::string> KeyringSmtpPassword(const std::string& strServer,
+                                               const std::string& strUser)
+{
+    SKeyringResult result = LookupSmtpPassword(strServer, strUser);
+    if (!result.bOk || !result.bFound)
+        return std::nullopt;
+    return std::move(result.strPassword);
 }

@@ -4,6 +4,7 @@
 // keyring answers (or asks the user to unlock it); any thread may make them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 struct SKeyringResult
@@ -22,3 +23,8 @@ SKeyringResult LookupSmtpPassword(const std::string& strServer, const std::strin
 SKeyringResult StoreSmtpPassword(const std::string& strServer, const std::string& strUser,
                                  const std::string& strPassword);
 SKeyringResult ClearSmtpPassword(const std::string& strServer, const std::string& strUser);
+
+// The stored password, or nothing when none is stored or the keyring cannot be asked: the
+// form the mailers' password lookup takes.
+std::optional<std::string> KeyringSmtpPassword(const std::string& strServer,
+                                               const std::string& strUser);

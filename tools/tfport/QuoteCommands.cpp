@@ -8,6 +8,7 @@
 #include "engine/AlertMailer.h"
 #include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
+#include "platform/keyring/SecretStore.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
@@ -60,7 +61,9 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
         doc.m_strCategoryFilter = *category;
     bool fetch = !line.HasFlag("--no-fetch");
 
-    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory();
+    CSmtpAlertSettings mailSettings;
+    mailSettings.m_passwordLookup = KeyringSmtpPassword;
+    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory(mailSettings);
     std::time_t now = std::time(nullptr);
     auto alert = [&](const CBlotterSpace& d, const TradeRecord& trade, double price,
                      double change) {

@@ -1,0 +1,113 @@
+// mail login|logout|test: the mail provider's password in the desktop keyring, and one test
+// message to the pager address. None of them writes the portfolio file.
+#include <ctime>
+#include <iostream>
+#include <ostream>
+
+#include "engine/AlertMailer.h"
+#include "engine/TestMail.h"
+#include "notify/MailText.h"
+#include "platform/keyring/SecretStore.h"
+#include "tools/tfport/Commands.h"
+#include "tools/tfport/PasswordPrompt.h"
+
+namespace {
+
+// The exit status of a mail that did not go, as for refresh.
+constexpr int kMailFailedExit = 4;
+
+const char* const kMailUsage = "usage: tfport mail login|logout|test";
+
+// The server and login name the settings lead to, for the keyring.
+struct SMailLogin
+{
+    std::string strServer; // HOST:PORT
+    std::string strUser;
+    bool bPlain = false; // plain SMTP: no login is made there
+};
+
+SMailLogin LoginFor(const CBlotterSpace& doc)
+{
+    CSmtpEnvironment environment = CSmtpEnvironment::FromProcess();
+    CSmtpRoute route = ChooseSmtpRoute(doc.m_strSmtpServer, kSmtpPort, environment.m_sUser);
+    if (route.m_transport == CSmtpRoute::Transport::kBadSetting)
+        throw CCommandError{"the SMTP server setting \"" + doc.m_strSmtpServer +
+                            "\" cannot be used: " + route.m_sReason};
+    if (route.m_address.m_sHost.empty())
+        throw CCommandError{"no SMTP server is set (tfport settings --smtp-server HOST:PORT)"};
+    SMailLogin login;
+    login.strServer = SmtpServerKey(route.m_address);
+    login.strUser = environment.m_sUser.empty() ? doc.m_strMailFrom : environment.m_sUser;
+    login.bPlain = route.m_transport == CSmtpRoute::Transport::kPlain;
+    if (login.strUser.empty())
+        throw CCommandError{"no login name: set the sender address (tfport settings "
+                            "--mail-from ADDRESS) or TALLYFERN_SMTP_USER"};
+    return login;
+}
+
+int MailLogin(const CBlotterSpace& doc, std::ostream& out)
+{
+    SMailLogin login = LoginFor(doc);
+    if (login.bPlain)
+        std::cerr << "tfport: note: mail to " << login.strServer
+                  << " goes as plain SMTP without a login; name the provider's submission "
+                     "port (HOST:587 or HOST:465) or set TALLYFERN_SMTP_USER to log in\n";
+    std::string password;
+    if (!ReadPassword("Password for " + login.strUser + " at " + login.strServer + ": ",
+                      password) ||
+        password.empty())
+        throw CCommandError{"no password given; nothing was stored"};
+    SKeyringResult result = StoreSmtpPassword(login.strServer, login.strUser, password);
+    password.assign(password.size(), '\0');
+    if (!result.bOk)
+        throw CCommandError{"cannot store the password in the keyring: " + result.strError +
+                            " (where no keyring runs, TALLYFERN_SMTP_PASSWORD serves instead)"};
+    out << "Stored the password for " << login.strUser << " at " << login.strServer
+        << " in the keyring\n";
+    return 0;
+}
+
+int MailLogout(const CBlotterSpace& doc, std::ostream& out)
+{
+    SMailLogin login = LoginFor(doc);
+    SKeyringResult result = ClearSmtpPassword(login.strServer, login.strUser);
+    if (!result.bOk)
+        throw CCommandError{"cannot reach the keyring: " + result.strError};
+    out << (result.bFound ? "Removed the password for " : "No password was stored for ")
+        << login.strUser << " at " << login.strServer << "\n";
+    return 0;
+}
+
+int MailTest(const CBlotterSpace& doc, std::ostream& out)
+{
+    CSmtpAlertSettings settings;
+    settings.m_passwordLookup = KeyringSmtpPassword;
+    CTestMailResult result =
+        SendTestMail(doc, MakeSmtpAlertMailerFactory(settings), std::time(nullptr));
+    for (const std::string& text : result.m_failures)
+        std::cerr << "tfport: mail: " << text << "\n";
+    if (!result.m_bSent)
+        return kMailFailedExit;
+    out << "Sent \"" << kTestMailSubject << "\" to " << doc.m_strPagerAddress << " through "
+        << doc.m_strSmtpServer << "\n"
+        << "Server: " << MailPrintable(result.m_sLastReply) << "\n";
+    return 0;
+}
+
+} // namespace
+
+int CmdMail(const CCommandLine& line, std::ostream& out)
+{
+    if (line.positional.size() != 1)
+        throw CCommandError{kMailUsage, 2};
+    // Read only: nothing here changes the portfolio.
+    CBlotterSpace doc = LoadForCommand(PortfolioPath(line));
+    const std::string& action = line.positional[0];
+    if (action == "login")
+        return MailLogin(doc, out);
+    if (action == "logout")
+        return MailLogout(doc, out);
+    if (action == "test")
+        return MailTest(doc, out);
+    throw CCommandError{std::string("unknown mail action \"") + action + "\"; " + kMailUsage, 2};
+}
