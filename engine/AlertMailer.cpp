@@ -60,8 +60,7 @@ class CSubmissionMailer : public CAlertMailer
     bool Connect() override { return m_submission.Connect(); }
     bool SendMail(CMailMessage& message) override
     {
-        // The login name is the sender's address unless the environment names another.
-        std::string user = m_environment.m_sUser.empty() ? message.m_sFrom : m_environment.m_sUser;
+        std::string user = SmtpLoginName(m_environment, message.m_sFrom);
         std::string password = m_environment.m_sPassword;
         if (password.empty() && m_lookup && m_submission.IsConnected())
             password = m_lookup(m_sServerKey, user).value_or("");
@@ -167,6 +166,11 @@ CSmtpEnvironment CSmtpEnvironment::FromProcess()
     return environment;
 }
 
+std::string SmtpLoginName(const CSmtpEnvironment& environment, const std::string& strMailFrom)
+{
+    return environment.m_sUser.empty() ? strMailFrom : environment.m_sUser;
+}
+
 CSmtpRoute ChooseSmtpRoute(const std::string& strServer, unsigned nPlainPort,
                            const std::string& strLoginUser)
 {
@@ -207,4 +211,11 @@ AlertMailerFactory MakeSmtpAlertMailerFactory(CSmtpAlertSettings settings)
         }
         return std::make_unique<CSubmissionMailer>(route, settings, std::move(environment));
     };
+}
+
+AlertMailerFactory MakeSmtpAlertMailerFactory(SmtpPasswordLookup passwordLookup)
+{
+    CSmtpAlertSettings settings;
+    settings.m_passwordLookup = std::move(passwordLookup);
+    return MakeSmtpAlertMailerFactory(std::move(settings));
 }

@@ -58,6 +58,9 @@ struct CSmtpEnvironment
     static CSmtpEnvironment FromProcess();
 };
 
+// The login name: the environment's, else the sender's address.
+std::string SmtpLoginName(const CSmtpEnvironment& environment, const std::string& strMailFrom);
+
 // The stored password for a server ("HOST:PORT") and user: a password, or nothing.
 using SmtpPasswordLookup = std::function<std::optional<std::string>(const std::string& strServer,
                                                                     const std::string& strUser)>;
@@ -96,3 +99,5 @@ CSmtpRoute ChooseSmtpRoute(const std::string& strServer, unsigned nPlainPort,
                            const std::string& strLoginUser);
 
 AlertMailerFactory MakeSmtpAlertMailerFactory(CSmtpAlertSettings settings = {});
+// The real mailers with the default waits, asking passwordLookup for stored passwords.
+AlertMailerFactory MakeSmtpAlertMailerFactory(SmtpPasswordLookup passwordLookup);

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "engine/AlertMailer.h"
+#include "engine/MailLogin.h"
 #include "engine/TestMail.h"
 #include "notify/MailText.h"
 #include "platform/keyring/SecretStore.h"
@@ -19,71 +20,62 @@ constexpr int kMailFailedExit = 4;
 const char* const kMailUsage = "usage: tfport mail login|logout|test";
 
 // The server and login name the settings lead to, for the keyring.
-struct SMailLogin
+CMailLoginTarget LoginFor(const CBlotterSpace& doc)
 {
-    std::string strServer; // HOST:PORT
-    std::string strUser;
-    bool bPlain = false; // plain SMTP: no login is made there
-};
-
-SMailLogin LoginFor(const CBlotterSpace& doc)
-{
-    CSmtpEnvironment environment = CSmtpEnvironment::FromProcess();
-    CSmtpRoute route = ChooseSmtpRoute(doc.m_strSmtpServer, kSmtpPort, environment.m_sUser);
-    if (route.m_transport == CSmtpRoute::Transport::kBadSetting)
+    CMailLoginTarget login =
+        MailLoginFor(doc.m_strSmtpServer, doc.m_strMailFrom, CSmtpEnvironment::FromProcess());
+    switch (login.m_problem) {
+    case CMailLoginTarget::Problem::kBadSetting:
         throw CCommandError{"the SMTP server setting \"" + doc.m_strSmtpServer +
-                            "\" cannot be used: " + route.m_sReason};
-    if (route.m_address.m_sHost.empty())
+                            "\" cannot be used: " + login.m_sReason};
+    case CMailLoginTarget::Problem::kNoServer:
         throw CCommandError{"no SMTP server is set (tfport settings --smtp-server HOST:PORT)"};
-    SMailLogin login;
-    login.strServer = SmtpServerKey(route.m_address);
-    login.strUser = environment.m_sUser.empty() ? doc.m_strMailFrom : environment.m_sUser;
-    login.bPlain = route.m_transport == CSmtpRoute::Transport::kPlain;
-    if (login.strUser.empty())
+    case CMailLoginTarget::Problem::kNoUser:
         throw CCommandError{"no login name: set the sender address (tfport settings "
                             "--mail-from ADDRESS) or TALLYFERN_SMTP_USER"};
+    case CMailLoginTarget::Problem::kNone:
+        break;
+    }
     return login;
 }
 
 int MailLogin(const CBlotterSpace& doc, std::ostream& out)
 {
-    SMailLogin login = LoginFor(doc);
-    if (login.bPlain)
-        std::cerr << "tfport: note: mail to " << login.strServer
+    CMailLoginTarget login = LoginFor(doc);
+    if (login.m_bPlain)
+        std::cerr << "tfport: note: mail to " << login.m_sServer
                   << " goes as plain SMTP without a login; name the provider's submission "
                      "port (HOST:587 or HOST:465) or set TALLYFERN_SMTP_USER to log in\n";
     std::string password;
-    if (!ReadPassword("Password for " + login.strUser + " at " + login.strServer + ": ",
+    if (!ReadPassword("Password for " + login.m_sUser + " at " + login.m_sServer + ": ",
                       password) ||
         password.empty())
         throw CCommandError{"no password given; nothing was stored"};
-    SKeyringResult result = StoreSmtpPassword(login.strServer, login.strUser, password);
+    SKeyringResult result = StoreSmtpPassword(login.m_sServer, login.m_sUser, password);
     password.assign(password.size(), '\0');
     if (!result.bOk)
         throw CCommandError{"cannot store the password in the keyring: " + result.strError +
                             " (where no keyring runs, TALLYFERN_SMTP_PASSWORD serves instead)"};
-    out << "Stored the password for " << login.strUser << " at " << login.strServer
+    out << "Stored the password for " << login.m_sUser << " at " << login.m_sServer
         << " in the keyring\n";
     return 0;
 }
 
 int MailLogout(const CBlotterSpace& doc, std::ostream& out)
 {
-    SMailLogin login = LoginFor(doc);
-    SKeyringResult result = ClearSmtpPassword(login.strServer, login.strUser);
+    CMailLoginTarget login = LoginFor(doc);
+    SKeyringResult result = ClearSmtpPassword(login.m_sServer, login.m_sUser);
     if (!result.bOk)
         throw CCommandError{"cannot reach the keyring: " + result.strError};
     out << (result.bFound ? "Removed the password for " : "No password was stored for ")
-        << login.strUser << " at " << login.strServer << "\n";
+        << login.m_sUser << " at " << login.m_sServer << "\n";
     return 0;
 }
 
 int MailTest(const CBlotterSpace& doc, std::ostream& out)
 {
-    CSmtpAlertSettings settings;
-    settings.m_passwordLookup = KeyringSmtpPassword;
     CTestMailResult result =
-        SendTestMail(doc, MakeSmtpAlertMailerFactory(settings), std::time(nullptr));
+        SendTestMail(doc, MakeSmtpAlertMailerFactory(KeyringSmtpPassword), std::time(nullptr));
     for (const std::string& text : result.m_failures)
         std::cerr << "tfport: mail: " << text << "\n";
     if (!result.m_bSent)

@@ -61,9 +61,7 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
         doc.m_strCategoryFilter = *category;
     bool fetch = !line.HasFlag("--no-fetch");
 
-    CSmtpAlertSettings mailSettings;
-    mailSettings.m_passwordLookup = KeyringSmtpPassword;
-    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory(mailSettings);
+    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory(KeyringSmtpPassword);
     std::time_t now = std::time(nullptr);
     auto alert = [&](const CBlotterSpace& d, const TradeRecord& trade, double price,
                      double change) {
