@@ -74,42 +74,41 @@ void CSmtpTranscript::OnNote(std::string_view text)
 void CSmtpTranscript::Command(std::string_view line)
 {
     line = WithoutLineEnd(line);
-    std::string verb = UpperWord(line);
-    if (m_bQuitting) {
-        Trace("C: ", line);
-        return;
-    }
+    const std::string verb = UpperWord(line);
+    const bool bAuth = !m_bInLogin && verb == "AUTH";
     if (m_bInLogin) {
         // An answer to the server's login challenge: a secret, never written anywhere.
         Trace("C: ", "(login data)");
-    } else if (verb == "AUTH") {
-        m_step = Step::kAuth;
-        m_bInLogin = true;
+    } else if (bAuth) {
         // "AUTH PLAIN <secret>": the mechanism may be shown, the rest may not.
         std::size_t mechanismEnd = line.find(' ', 5);
         Trace("C: ", mechanismEnd == std::string_view::npos
                          ? line
                          : std::string(line.substr(0, mechanismEnd)) + " (login data)");
     } else {
-        if (verb == "EHLO" || verb == "HELO")
-            m_step = Step::kEhlo;
-        else if (verb == "STARTTLS")
-            m_step = Step::kStartTls;
-        else if (verb == "MAIL")
-            m_step = Step::kMail;
-        else if (verb == "RCPT")
-            m_step = Step::kRcpt;
-        else if (verb == "DATA")
-            m_step = Step::kData;
-        else if (verb == "QUIT") {
-            // What went before QUIT is what the conversation came to; the goodbye is not
-            // judged.
-            m_bQuitting = true;
-            Trace("C: ", line);
-            return;
-        } else
-            m_step = Step::kOther;
         Trace("C: ", line);
+    }
+    // What went before QUIT is what the conversation came to; the goodbye is not judged.
+    if (m_bQuitting || m_bInLogin)
+        return;
+    if (bAuth) {
+        m_step = Step::kAuth;
+        m_bInLogin = true;
+    } else if (verb == "EHLO" || verb == "HELO") {
+        m_step = Step::kEhlo;
+    } else if (verb == "STARTTLS") {
+        m_step = Step::kStartTls;
+    } else if (verb == "MAIL") {
+        m_step = Step::kMail;
+    } else if (verb == "RCPT") {
+        m_step = Step::kRcpt;
+    } else if (verb == "DATA") {
+        m_step = Step::kData;
+    } else if (verb == "QUIT") {
+        m_bQuitting = true;
+        return;
+    } else {
+        m_step = Step::kOther;
     }
     m_nLastCode = 0;
     m_bReplyStarted = false;
