@@ -55,6 +55,39 @@ template <class F> bool RunUntil(F done, std::chrono::milliseconds limit = 10s)
     return done();
 }
 
+// A plain server whose greeting takes about half a second, a byte at a time, and the mail
+// services of a dialog that reaches it at "127.0.0.1".
+struct SSlowServer
+{
+    SSlowServer() : server(Script()) { EXPECT_TRUE(server.Start()); }
+    static CSmtpScript Script()
+    {
+        CSmtpScript slow;
+        slow.m_greeting = CScriptedReply::Trickle("220 slow.test ready\r\n", 25ms);
+        return slow;
+    }
+    SPagerMailServices Services() const
+    {
+        CSmtpAlertSettings settings;
+        settings.m_nPort = server.Port();
+        settings.m_connectTimeout = settings.m_replyTimeout = 5s;
+        SPagerMailServices services;
+        services.mailers = MakeSmtpAlertMailerFactory(settings);
+        services.clock = [] { return std::time_t{889106865}; };
+        return services;
+    }
+    CScriptedSmtpServer server;
+};
+
+CBlotterSpace MailSettings()
+{
+    CBlotterSpace doc;
+    doc.m_strMailFrom = "me@example.org";
+    doc.m_strSmtpServer = "127.0.0.1";
+    doc.m_strPagerAddress = "pager@example.org";
+    return doc;
+}
+
 } // namespace
 
 TEST(PagerMailButtons, SetPasswordStoresUnderTheServerAndLoginTheFieldsName)
@@ -157,23 +190,10 @@ TEST(PagerMailButtons, SendTestRunsInTheBackgroundAndShowsTheOutcome)
 {
     DialogsTestApp();
     CRecordingMessageBoxSink sink;
-    // A greeting that takes about half a second, a byte at a time.
-    CSmtpScript slow;
-    slow.m_greeting = CScriptedReply::Trickle("220 slow.test ready\r\n", 25ms);
-    CScriptedSmtpServer server(slow);
-    ASSERT_TRUE(server.Start());
-    CSmtpAlertSettings settings;
-    settings.m_nPort = server.Port();
-    settings.m_connectTimeout = settings.m_replyTimeout = 5s;
-    SPagerMailServices services;
-    services.mailers = MakeSmtpAlertMailerFactory(settings);
-    services.clock = [] { return std::time_t{889106865}; };
-    G dlg(nullptr, services);
-    CBlotterSpace doc;
-    doc.m_strMailFrom = "me@example.org";
-    doc.m_strSmtpServer = "127.0.0.1";
-    doc.m_strPagerAddress = "pager@example.org";
-    dlg.LoadFrom(doc);
+    SSlowServer slow;
+    CScriptedSmtpServer& server = slow.server;
+    G dlg(nullptr, slow.Services());
+    dlg.LoadFrom(MailSettings());
     ASSERT_TRUE(dlg.Create());
 
     // A 10 ms timer keeps firing while the message goes out.
@@ -212,20 +232,11 @@ TEST(PagerMailButtons, ADialogClosedWhileSendingIsLeftAlone)
 {
     DialogsTestApp();
     CRecordingMessageBoxSink sink;
-    CSmtpScript slow;
-    slow.m_greeting = CScriptedReply::Trickle("220 slow.test ready\r\n", 20ms);
-    CScriptedSmtpServer server(slow);
-    ASSERT_TRUE(server.Start());
-    CSmtpAlertSettings settings;
-    settings.m_nPort = server.Port();
-    SPagerMailServices services;
-    services.mailers = MakeSmtpAlertMailerFactory(settings);
+    SSlowServer slow;
+    CScriptedSmtpServer& server = slow.server;
     {
-        G dlg(nullptr, services);
-        CBlotterSpace doc;
-        doc.m_strSmtpServer = "127.0.0.1";
-        doc.m_strPagerAddress = "pager@example.org";
-        dlg.LoadFrom(doc);
+        G dlg(nullptr, slow.Services());
+        dlg.LoadFrom(MailSettings());
         ASSERT_TRUE(dlg.Create());
         Click(dlg, G::kIdSendTest);
         EXPECT_TRUE(dlg.IsSendingTest());
