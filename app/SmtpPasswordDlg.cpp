@@ -37,14 +37,19 @@ bool CSmtpPasswordDlg::OnInitDialog()
 {
     bool bResult = CDialog::OnInitDialog();
     SetDlgItemText(kIdPrompt, m_strPrompt);
-    if (auto* pPassword = GetDlgItemAs<QLineEdit>(kIdPassword))
+    if (auto* pPassword = GetDlgItemAs<QLineEdit>(kIdPassword)) {
         pPassword->setEchoMode(QLineEdit::Password);
+        pPassword->setText(QString::fromStdString(m_strPassword));
+    }
+    LimitText(kIdPassword, kMaxPasswordChars);
     GotoDlgCtrl(kIdPassword);
     return bResult;
 }
 
 void CSmtpPasswordDlg::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, kIdPassword, m_strPassword);
-    DDV_MaxChars(pDX, m_strPassword, kMaxPasswordChars);
+    // Past the framework's 8-bit exchange: the field's text as UTF-8.
+    auto* pPassword = GetDlgItemAs<QLineEdit>(kIdPassword);
+    if (pDX->m_bSaveAndValidate && pPassword != nullptr)
+        m_strPassword = pPassword->text().toStdString();
 }

@@ -16,6 +16,8 @@ class CSmtpPasswordDlg : public CDialog
     explicit CSmtpPasswordDlg(const std::string& strPrompt, CWnd* pParent = nullptr);
 
     std::string m_strPrompt;
+    // In UTF-8, as the provider and the keyring take it (not the program's 8-bit text, which
+    // could not hold every character a password may have).
     std::string m_strPassword;
 
   protected:

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/text/Windows1252.h"
+
 namespace {
 
 // Names the failure of a setting that names no server that can be reached.
@@ -63,7 +65,7 @@ class CSubmissionMailer : public CAlertMailer
         std::string user = SmtpLoginName(m_environment, message.m_sFrom);
         std::string password = m_environment.m_sPassword;
         if (password.empty() && m_lookup && m_submission.IsConnected())
-            password = m_lookup(m_sServerKey, user).value_or("");
+            password = m_lookup(m_sServerKey, Windows1252ToUtf8(user)).value_or("");
         m_submission.SetLogin(user, password);
         bool bSent = m_submission.SendMail(message);
         m_submission.SetLogin(user, "");

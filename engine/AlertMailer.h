@@ -58,10 +58,11 @@ struct CSmtpEnvironment
     static CSmtpEnvironment FromProcess();
 };
 
-// The login name: the environment's, else the sender's address.
+// The login name: the environment's, else the sender's address (the program's 8-bit text).
 std::string SmtpLoginName(const CSmtpEnvironment& environment, const std::string& strMailFrom);
 
-// The stored password for a server ("HOST:PORT") and user: a password, or nothing.
+// The stored password for a server ("HOST:PORT") and user (in UTF-8, as the keyring keeps
+// names): a password, or nothing.
 using SmtpPasswordLookup = std::function<std::optional<std::string>(const std::string& strServer,
                                                                     const std::string& strUser)>;
 

@@ -1,5 +1,7 @@
 #include "engine/MailLogin.h"
 
+#include "platform/text/Windows1252.h"
+
 CMailLoginTarget MailLoginFor(const std::string& strSmtpServer, const std::string& strMailFrom,
                               const CSmtpEnvironment& environment)
 {
@@ -16,6 +18,7 @@ CMailLoginTarget MailLoginFor(const std::string& strSmtpServer, const std::strin
     }
     target.m_sServer = SmtpServerKey(route.m_address);
     target.m_sUser = SmtpLoginName(environment, strMailFrom);
+    target.m_sKeyringUser = Windows1252ToUtf8(target.m_sUser);
     target.m_bPlain = route.m_transport == CSmtpRoute::Transport::kPlain;
     if (target.m_sUser.empty())
         target.m_problem = CMailLoginTarget::Problem::kNoUser;

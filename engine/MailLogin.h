@@ -18,7 +18,10 @@ struct CMailLoginTarget
     Problem m_problem = Problem::kNone;
     std::string m_sReason;
     std::string m_sServer;
+    // The login name as the program holds it (Windows-1252), for the user's eyes.
     std::string m_sUser;
+    // The same name in UTF-8, as the keyring keeps it.
+    std::string m_sKeyringUser;
     // Plain SMTP on port 25: no login is made there.
     bool m_bPlain = false;
 };

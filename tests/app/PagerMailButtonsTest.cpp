@@ -38,7 +38,8 @@ void AnswerPasswordDialog(std::string& strPrompt, bool& bHidden, const std::stri
             strPrompt = pDlg->GetDlgItemText(CSmtpPasswordDlg::kIdPrompt);
             auto* pEdit = pDlg->GetDlgItemAs<QLineEdit>(CSmtpPasswordDlg::kIdPassword);
             bHidden = pEdit != nullptr && pEdit->echoMode() == QLineEdit::Password;
-            pDlg->SetDlgItemText(CSmtpPasswordDlg::kIdPassword, strPassword);
+            // Typed as a user types: any character, not only those of the program's code page.
+            pEdit->setText(QString::fromUtf8(strPassword.c_str()));
             Click(*pDlg, IDOK);
         }
     });
@@ -124,7 +125,7 @@ TEST(PagerMailButtons, SetPasswordStoresUnderTheServerAndLoginTheFieldsName)
                            environment.m_sUser = "login-name";
                            dlg.SetDlgItemText(G::kIdSmtpServer, "[2001:db8::1]:465");
                            bStoreFails = true;
-                           AnswerPasswordDialog(prompt, bHidden, "other");
+                           AnswerPasswordDialog(prompt, bHidden, "p\xC3\xA4ss\xE2\x82\xAC\xD0\x96");
                            Click(dlg, G::kIdSetPassword);
                            Click(dlg, IDCANCEL);
                        }),
@@ -136,6 +137,8 @@ TEST(PagerMailButtons, SetPasswordStoresUnderTheServerAndLoginTheFieldsName)
     EXPECT_EQ(stored[0].strUser, "me@example.org");
     EXPECT_EQ(stored[0].strPassword, "s3cret");
     EXPECT_EQ(stored[1].strUser, "login-name");
+    // "päss€Ж" in UTF-8: "Ж" has no Windows-1252 byte, and survives all the same.
+    EXPECT_EQ(stored[1].strPassword, "p\xC3\xA4ss\xE2\x82\xAC\xD0\x96");
     ASSERT_EQ(sink.Boxes().size(), 2U);
     EXPECT_EQ(sink.Boxes()[0].strText,
               "Stored the password for me@example.org at smtp.example.org:587 in the keyring.");

@@ -286,6 +286,28 @@ TEST_F(TfportMailTest, LoginOnATerminalShowsNoPassword)
     EXPECT_EQ(test.exitCode, 0) << test.err;
 }
 
+TEST_F(TfportMailTest, TheKeyringKeepsNamesInUtf8)
+{
+    // The portfolio holds its texts in Windows-1252: "J\xF6rg" is "Jörg".
+    CBlotterSpace doc;
+    doc.m_strSmtpServer = "127.0.0.1:2525";
+    doc.m_strMailFrom = "J\xF6rg@example.test";
+    ASSERT_TRUE(WritePortfolioFile((m_dir / "work" / "info.kgw").string(), doc).bOk);
+    SProcessResult login = Tfport({"mail", "login"}, {}, "pw\n", true);
+    EXPECT_EQ(
+        login.out,
+        "Stored the password for J\xC3\xB6rg@example.test at 127.0.0.1:2525 in the keyring\n");
+    tf::test::SProcessOptions options;
+    options.env = {{"HOME", m_dir.File("home")},
+                   {"XDG_RUNTIME_DIR", m_dir.File("run")},
+                   {"TF_KEYRING_PASSWORD", kKeyringPassword}};
+    SProcessResult lookup =
+        tf::test::RunProcess({TF_WITH_KEYRING, "secret-tool", "lookup", "service", "tallyfern-smtp",
+                              "server", "127.0.0.1:2525", "user", "J\xC3\xB6rg@example.test"},
+                             options);
+    EXPECT_EQ(lookup.out, "pw");
+}
+
 TEST_F(TfportMailTest, SettingsAndCommandsRefuseWhatCannotWork)
 {
     MakePortfolio();
