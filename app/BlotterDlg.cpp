@@ -11,6 +11,7 @@
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/Resources.h"
+#include "platform/keyring/SecretStore.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 
@@ -33,7 +34,7 @@ SBlotterServices WithDefaults(SBlotterServices services)
     if (!services.fetchVersion)
         services.fetchVersion = [](double& dVersion) { FetchCurrentVersion(dVersion); };
     if (!services.mailers)
-        services.mailers = MakeSmtpAlertMailerFactory();
+        services.mailers = MakeSmtpAlertMailerFactory(KeyringSmtpPassword);
     if (!services.clock)
         services.clock = [] { return std::time(nullptr); };
     if (services.strPortfolioPath.empty())

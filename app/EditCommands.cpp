@@ -52,7 +52,10 @@ void CBlotterDlg::MapEditCommands()
         dlg.DoModal();
     });
     MapCommand(kCmdEditPagerAlerts, [this] {
-        CPagerPrefsDlg dlg(this);
+        SPagerMailServices mail;
+        mail.mailers = m_services.mailers;
+        mail.clock = m_services.clock;
+        CPagerPrefsDlg dlg(this, mail);
         dlg.LoadFrom(m_doc);
         if (dlg.DoModal() == IDOK)
             dlg.StoreTo(m_doc);

@@ -9,7 +9,7 @@
 
 #include "model/TradeRecord.h"
 #include "platform/text/Numbers.h"
-#include "platform/text/Utf8.h"
+#include "platform/text/Windows1252.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <sqlite3.h>
 
 #include "engine/history/SqlStatement.h"
-#include "platform/text/Utf8.h"
+#include "platform/text/Windows1252.h"
 
 namespace {
 

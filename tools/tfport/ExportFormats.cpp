@@ -4,7 +4,7 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/text/Utf8.h"
+#include "platform/text/Windows1252.h"
 
 namespace {
 // Shortest text that reads back as the same double, in every locale.

@@ -6,7 +6,7 @@
 
 #include "engine/history/CloseImport.h"
 #include "engine/history/HistoryQuery.h"
-#include "platform/text/Utf8.h"
+#include "platform/text/Windows1252.h"
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/ExportFormats.h"
 #include "tools/tfport/HistoryOutput.h"

@@ -25,7 +25,10 @@ const char* const kUsage =
     "  settings [--auto-refresh on|off] [--interval MINUTES] [--deduct-fees on|off]\n"
     "           [--use-bid on|off] [--check-version on|off] [--base-country C]\n"
     "           [--external-ytd AMOUNT] [--alerts on|off] [--alert-percent 0-100]\n"
-    "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]\n"
+    "           [--smtp-server HOST[:PORT]] [--mail-from ADDRESS] [--pager ADDRESS]\n"
+    "  mail login                            store the mail server's password in the keyring\n"
+    "  mail logout                           remove it from the keyring\n"
+    "  mail test                             send a test message to the pager address\n"
     "  history [--symbol S] [--since DATE] [--until DATE] [--daily] [--format table|csv|json]\n"
     "                                        the totals of every refresh (or one symbol's\n"
     "                                        prices) over time; --daily keeps each day's last\n"
@@ -37,7 +40,8 @@ const std::map<std::string, Command>& Commands()
         {"init", CmdInit},       {"show", CmdShow},         {"export", CmdExport},
         {"totals", CmdTotals},   {"buy", CmdBuy},           {"sell", CmdSell},
         {"update", CmdUpdate},   {"remove", CmdRemove},     {"quote", CmdQuote},
-        {"refresh", CmdRefresh}, {"settings", CmdSettings}, {"history", CmdHistory},
+        {"refresh", CmdRefresh}, {"settings", CmdSettings}, {"mail", CmdMail},
+        {"history", CmdHistory},
     };
     return commands;
 }

@@ -1,8 +1,8 @@
 // UTF-8 at the edges: every Windows-1252 byte survives the way out and back, characters the
 // code page lacks become "?", and malformed UTF-8 is refused rather than guessed at.
-#include "platform/text/Utf8.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/text/Windows1252.h"
 
 TEST(Utf8, EveryByteRoundTripsAndMalformedTextIsRefused)
 {
