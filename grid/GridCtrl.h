@@ -85,6 +85,10 @@ class CGridCtrl : public QFrame
     int GetTopHeadingHeight() const;
     int GetSideHeadingWidth() const;
     int FitColumns(int first, int last);
+    // With bOn, a text stored in a data row widens its column (the side heading included) to
+    // show it whole, up to the cell area's width; a column is never made narrower by it.
+    void SetWidenColumnsToFit(bool bOn) { m_bWidenToFit = bOn; }
+    bool GetWidenColumnsToFit() const { return m_bWidenToFit; }
     int SetColStore(int col, CGridMemStore* pStore);
     int SetColDataNumber(int col, int dataCol);
     int GetColDataNumber(int col) const;
@@ -236,6 +240,8 @@ class CGridCtrl : public QFrame
     long RowsPerPage(long fromRow, bool bDown) const;
     int SideHeadingColLeft(int col) const;
     int ColWidthOrZero(int col) const;
+    // Widens the cell's column as far as its text needs (see SetWidenColumnsToFit).
+    void WidenToShow(int col, long row);
 
     // Input from the parts.
     void KeyPressed(QKeyEvent* event);
@@ -293,6 +299,7 @@ class CGridCtrl : public QFrame
     int m_nHintDelay = 500;
     bool m_bPaintingOn = true;
     int m_nTabWidth = 0;
+    bool m_bWidenToFit = false;
 
     // Keyboard and drag acceleration.
     int m_nKeyAccel = 10;

@@ -217,6 +217,25 @@ int CGridCtrl::FitColumns(int first, int last)
     return 0;
 }
 
+void CGridCtrl::WidenToShow(int col, long row)
+{
+    CGridCell cell;
+    GetCellWithDefaults(col, row, cell);
+    if (cell.GetCellType() != GridCellTypes::kNormal ||
+        (cell.GetCellTypeEx() & GridCellTypeEx::kMultiLine))
+        return;
+    int needed = CGridCellType::WidthToShow(*this, cell);
+    // A column wider than the cell area could never be scrolled into view whole; such a text
+    // is left to the cell's own overflow look.
+    const int areaWidth = GetCellAreaWidth();
+    if (areaWidth > 0)
+        needed = std::min(needed, areaWidth);
+    if (col < 0)
+        needed = std::min(needed, kMaxSideHeadingWidth);
+    if (needed > ColWidthOrZero(col))
+        SetColWidth(col, needed);
+}
+
 int CGridCtrl::SetColStore(int col, CGridMemStore* pStore)
 {
     if (col < 0 || col >= m_nNumCols || !pStore)
