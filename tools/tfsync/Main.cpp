@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/ProgramVersion.h"
 #include "tools/tfsync/Options.h"
 
 namespace {
@@ -12,7 +13,8 @@ void PrintUsage(std::FILE* out)
 {
     std::fprintf(
         out,
-        "usage: tfsync --handheld DIR --user-dir DIR [--local-file NAME]\n"
+        "usage: tfsync --help | --version\n"
+        "       tfsync --handheld DIR --user-dir DIR [--local-file NAME]\n"
         "              [--db NAME --creator CODE --type CODE --card N] [--conduit PATH]\n"
         "       tfsync handheld list   --handheld DIR [--db NAME]\n"
         "       tfsync handheld add    --handheld DIR [--db NAME] --symbol S --quantity Q\n"
@@ -34,6 +36,10 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         PrintUsage(stdout);
+        return 0;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        std::fputs(VersionLine("tfsync").c_str(), stdout);
         return 0;
     }
     std::string command;
