@@ -12,24 +12,6 @@ using namespace BlotterIds;
 
 namespace {
 
-// Runs act on the first visible dialog of type T once a command has opened it.
-template <class T, class F> void WhenOpen(F act)
-{
-    QTimer::singleShot(0, [act] {
-        for (QWidget* pWidget : QApplication::topLevelWidgets()) {
-            if (auto* pDlg = dynamic_cast<T*>(pWidget); pDlg != nullptr && pDlg->isVisible()) {
-                act(*pDlg);
-                return;
-            }
-        }
-    });
-}
-
-void Command(CBlotterDlg& dlg, unsigned nId)
-{
-    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), 0);
-}
-
 int ColumnSum(CGridCtrl& grid)
 {
     int nSum = 0;
