@@ -7,6 +7,8 @@
 #include <map>
 #include <sys/stat.h>
 
+#include "model/BlotterSpace.h"
+#include "platform/text/ProgramVersion.h"
 #include "tests/support/tempdir/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -70,6 +72,12 @@ TEST(StartOptionsTest, TheCommandLineNamesTheFileOrAsksAQuestion)
         EXPECT_EQ(options.action, EStartAction::kUsageError) << bad.front();
         EXPECT_FALSE(options.strError.empty());
     }
+}
+
+TEST(StartOptionsTest, TheVersionAnsweredIsTheOneStampedIntoFiles)
+{
+    EXPECT_EQ(VersionLine("tallyfern"), "tallyfern 1.85\n");
+    EXPECT_EQ(std::stod(kProgramVersionText), kProgramVersion);
 }
 
 TEST(StartOptionsTest, UserDataIsTheXdgDataFolderMadePrivate)
