@@ -33,9 +33,16 @@ int CGridCellType::WidthToShow(const CGridCtrl& grid, const CGridCell& cell)
 {
     if (!cell.HasText())
         return 0;
-    const QFontMetrics metrics(CellFont(grid, cell));
     return BitmapWidth(cell) + 2 * grid.GetMargin() +
-           metrics.horizontalAdvance(AnsiToQString(cell.GetText()));
+           grid.MeasureFor(CellFont(grid, cell)).Width(cell.GetText());
+}
+
+int CGridCellType::QuickWidthToShow(const CGridCtrl& grid, const CGridCell& cell)
+{
+    if (!cell.HasText())
+        return 0;
+    return BitmapWidth(cell) + 2 * grid.GetMargin() +
+           grid.MeasureFor(CellFont(grid, cell)).QuickWidth(cell.GetText());
 }
 
 QString CGridCellType::OverflowText(const QFontMetrics& metrics, int nWidth)

@@ -55,6 +55,8 @@ class CGridCellType
     // The width in pixels a normal cell needs to show its whole one-line text: the text in
     // the cell's font, a margin on either side, and the bitmap before it. 0 without text.
     static int WidthToShow(const CGridCtrl& grid, const CGridCell& cell);
+    // The same from the characters' advances alone: quicker, and off by kerning at most.
+    static int QuickWidthToShow(const CGridCtrl& grid, const CGridCell& cell);
     // What a hash-styled cell shows instead of a text that does not fit: as many "#" as fit
     // in nWidth pixels (none when not even one does).
     static QString OverflowText(const QFontMetrics& metrics, int nWidth);

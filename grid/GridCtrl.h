@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "grid/GridCell.h"
 #include "grid/GridCellType.h"
 #include "grid/GridMemStore.h"
+#include "grid/GridTextMeasure.h"
 
 class QScrollBar;
 class QTabBar;
@@ -162,6 +164,9 @@ class CGridCtrl : public QFrame
     int GetCellAreaWidth() const;
     int GetCellAreaHeight() const;
     QColor ResolveTextColor(const CGridCell& cell, bool bHighlight) const;
+    // Text widths in the font, kept for the last font asked about: widening measures every
+    // text written, nearly always in one font.
+    CGridTextMeasure& MeasureFor(const QFont& font) const;
     QColor ResolveBackColor(const CGridCell& cell, bool bHighlight) const;
     // The parts, for tests and the main window.
     QWidget* GetCellAreaWidget() const;
@@ -300,6 +305,7 @@ class CGridCtrl : public QFrame
     bool m_bPaintingOn = true;
     int m_nTabWidth = 0;
     bool m_bWidenToFit = false;
+    mutable std::optional<CGridTextMeasure> m_measure;
 
     // Keyboard and drag acceleration.
     int m_nKeyAccel = 10;
