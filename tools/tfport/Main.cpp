@@ -3,6 +3,7 @@
 #include <iostream>
 #include <map>
 
+#include "platform/text/ProgramVersion.h"
 #include "tools/tfport/Commands.h"
 
 namespace {
@@ -10,6 +11,7 @@ using Command = int (*)(const CCommandLine&, std::ostream&);
 
 const char* const kUsage =
     "usage: tfport [--file PATH] COMMAND [ARGUMENTS]\n"
+    "       tfport --help | --version\n"
     "\n"
     "  init                                  write a new portfolio (never over an existing one)\n"
     "  show                                  settings, trades and categories\n"
@@ -57,6 +59,10 @@ int main(int argc, char** argv)
                          "--check-version", "--base-country", "--external-ytd", "--alerts",
                          "--alert-percent", "--smtp-server",  "--mail-from",    "--pager",
                          "--since",         "--until"});
+        if (line.command.empty() && line.HasFlag("--version")) {
+            std::cout << VersionLine("tfport");
+            return 0;
+        }
         if (line.command.empty() || line.HasFlag("--help") || line.command == "help") {
             std::cout << kUsage;
             return line.command.empty() && !line.HasFlag("--help") ? 2 : 0;
