@@ -66,6 +66,11 @@ TEST(UpstreamReply, ComputesTheChangeAndTellsWhyThereIsNoQuote)
     EXPECT_DOUBLE_EQ(priceOnly.dPreviousClose, 7.0);
     SReplyReading noPrevious = ReadUpstreamReply(R"({"c": 7, "d": 0.5, "pc": 0})", kFinnhub);
     EXPECT_DOUBLE_EQ(noPrevious.dPreviousClose, 6.5);
+    // A change so large that the previous close would be no number: the price alone.
+    SReplyReading huge = ReadUpstreamReply(R"({"c": 1e308, "d": -1.7e308})", kFinnhub);
+    ASSERT_EQ(huge.fault, EReplyFault::None);
+    EXPECT_DOUBLE_EQ(huge.dChange, 0.0);
+    EXPECT_DOUBLE_EQ(huge.dPreviousClose, 1e308);
 
     const std::pair<std::string, EReplyFault> faults[] = {
         {R"({"c":0,"d":null,"dp":null,"h":0,"l":0,"o":0,"pc":0,"t":0})", EReplyFault::NoPrice},

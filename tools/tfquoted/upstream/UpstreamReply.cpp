@@ -89,5 +89,10 @@ SReplyReading ReadUpstreamReply(std::string_view body, const SReplyFields& field
         reading.dChange = *price - *previous;
     }
     reading.dPreviousClose = previous ? *previous : *price - reading.dChange;
+    // Numbers near the limit of a double can make a sum that is none; the price stands.
+    if (!std::isfinite(reading.dChange) || !std::isfinite(reading.dPreviousClose)) {
+        reading.dChange = 0.0;
+        reading.dPreviousClose = *price;
+    }
     return reading;
 }
