@@ -58,6 +58,9 @@ void CScriptedHttpServer::Install()
     m_pServer->set_read_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_write_timeout(kServerIoTimeoutSec, 0);
     if (m_bTls) {
+        // Head and body leave in separate writes; without this a kept-alive connection
+        // waits out the client's delayed acknowledgement between them.
+        m_pServer->set_tcp_nodelay(true);
         m_pServer->set_keep_alive_max_count(kKeepAliveRequests);
         m_pServer->set_keep_alive_timeout(kKeepAliveIdleSec);
     } else {
