@@ -217,4 +217,7 @@ TEST(UpstreamTemplate, ExpandsEncodesAndRedacts)
     EXPECT_NE(CheckTemplate("a}symbol", {"symbol"}), "");
     EXPECT_EQ(RedactSecret("token=a/b and a%2Fb", "a/b"), "token={key} and {key}");
     EXPECT_EQ(RedactSecret("nothing", ""), "nothing");
+    EXPECT_TRUE(StartsWithNoCase("HTTPS://Q.example/", "https://"));
+    EXPECT_TRUE(StartsWithNoCase("Retry-After: 5", "retry-after:"));
+    EXPECT_FALSE(StartsWithNoCase("http", "https://"));
 }

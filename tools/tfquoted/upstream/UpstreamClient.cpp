@@ -1,17 +1,18 @@
 #include "tools/tfquoted/upstream/UpstreamClient.h"
 
 #include <algorithm>
-#include <cctype>
 #include <curl/curl.h>
 #include <memory>
+#include <string_view>
 
 #include "tools/tfquoted/upstream/UpstreamReply.h"
+#include "tools/tfquoted/upstream/UpstreamTemplate.h"
 
 namespace {
 
 constexpr const char* kUserAgent = "tfquoted/1.85";
 constexpr const char* kAcceptHeader = "Accept: application/json";
-constexpr const char* kRetryAfterName = "retry-after:";
+constexpr std::string_view kRetryAfterName = "retry-after:";
 // Reply headers past this size are no quote service's; the reply is given up.
 constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
@@ -26,20 +27,6 @@ struct STransfer
     SUpstreamResponse* pResponse;
     std::size_t nHeaderBytes = 0;
 };
-
-bool StartsWithNoCase(const std::string& strText, const char* pPrefix)
-{
-    const std::size_t nLength = std::char_traits<char>::length(pPrefix);
-    if (strText.size() < nLength) {
-        return false;
-    }
-    for (std::size_t i = 0; i < nLength; ++i) {
-        if (std::tolower(static_cast<unsigned char>(strText[i])) != pPrefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::size_t OnHeader(char* pData, std::size_t nSize, std::size_t nCount, void* pUser)
 {
@@ -56,8 +43,7 @@ std::size_t OnHeader(char* pData, std::size_t nSize, std::size_t nCount, void* p
             // An interim response (100 Continue) is followed by the real one.
             pTransfer->pResponse->strRetryAfter.clear();
         } else if (StartsWithNoCase(strLine, kRetryAfterName)) {
-            pTransfer->pResponse->strRetryAfter =
-                strLine.substr(std::char_traits<char>::length(kRetryAfterName));
+            pTransfer->pResponse->strRetryAfter = strLine.substr(kRetryAfterName.size());
         }
         return nBytes;
     } catch (...) {

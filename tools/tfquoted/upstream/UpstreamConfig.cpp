@@ -113,10 +113,7 @@ std::string HostOf(const std::string& strUrl)
 
 std::string CheckedUrl(const std::string& strUrl)
 {
-    std::string strScheme = strUrl.substr(0, std::min<std::size_t>(strUrl.size(), 8));
-    std::transform(strScheme.begin(), strScheme.end(), strScheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (strScheme != "https://") {
+    if (!StartsWithNoCase(strUrl, "https://")) {
         Refuse("url", "must be an https:// address: quotes and the key travel encrypted");
     }
     if (HasControlOrSpace(strUrl)) {

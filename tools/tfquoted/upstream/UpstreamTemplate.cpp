@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace {
 
@@ -100,6 +101,19 @@ std::string ExpandTemplate(const std::string& strTemplate,
     }
     strOut.append(strTemplate, std::min(nAt, strTemplate.size()), std::string::npos);
     return strOut;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix)
+{
+    if (text.size() < lowerPrefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != lowerPrefix[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string RedactSecret(std::string strText, const std::string& strSecret)

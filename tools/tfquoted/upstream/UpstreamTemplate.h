@@ -22,6 +22,10 @@ bool HasPlaceholder(const std::string& strTemplate, std::string_view name);
 std::string ExpandTemplate(const std::string& strTemplate,
                            const std::vector<std::pair<std::string_view, std::string>>& values);
 
+// True when the text starts with the prefix, letters compared without case; the prefix is
+// written in lower case.
+bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix);
+
 // The text with every occurrence of the secret, as given and percent-encoded, replaced by
 // "{key}". An empty secret changes nothing.
 std::string RedactSecret(std::string strText, const std::string& strSecret);
