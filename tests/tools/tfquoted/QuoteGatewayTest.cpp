@@ -294,3 +294,23 @@ TEST_F(QuoteGatewayTest, EachFailureIsNamedCountedAndNeverShowsTheKey)
               std::string::npos)
         << m_log.front();
 }
+
+TEST_F(QuoteGatewayTest, TheCacheMakesRoomByDroppingTheOldestQuote)
+{
+    SUpstreamConfig config = Config();
+    config.nCacheSeconds = 3600;
+    config.nRequestsPerMinute = 1000000;
+    auto pGateway = Make(config);
+    Reply(200, R"({"c": 2, "d": 0, "pc": 2})");
+    // The cache holds 10,000 symbols; the one after them pushes out the first.
+    constexpr int kSymbols = 10001;
+    for (int i = 0; i < kSymbols; ++i) {
+        m_now += std::chrono::milliseconds(1);
+        ASSERT_TRUE(pGateway->Lookup(EQuoteMarket::US, "S" + std::to_string(i)).quote);
+    }
+    EXPECT_EQ(Fetches(), static_cast<std::size_t>(kSymbols));
+    EXPECT_TRUE(pGateway->Lookup(EQuoteMarket::US, "S1").bFromCache);
+    EXPECT_TRUE(pGateway->Lookup(EQuoteMarket::US, "S10000").bFromCache);
+    EXPECT_FALSE(pGateway->Lookup(EQuoteMarket::US, "S0").bFromCache);
+    EXPECT_EQ(Fetches(), static_cast<std::size_t>(kSymbols + 1));
+}
