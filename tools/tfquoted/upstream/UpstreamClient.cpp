@@ -14,7 +14,7 @@ constexpr const char* kUserAgent = "tfquoted/1.85";
 constexpr const char* kAcceptHeader = "Accept: application/json";
 constexpr std::string_view kRetryAfterName = "retry-after:";
 // Reply headers past this size are no quote service's; the reply is given up.
-constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+constexpr std::size_t kMaxHeaderBytes = std::size_t{64} * 1024;
 
 struct SlistDeleter
 {

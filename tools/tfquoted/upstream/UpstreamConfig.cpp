@@ -21,7 +21,7 @@ namespace {
 using json = nlohmann::json;
 
 // A configuration is a few lines; a file larger than this is not one.
-constexpr std::uintmax_t kMaxConfigBytes = 64 * 1024;
+constexpr std::uintmax_t kMaxConfigBytes = std::uintmax_t{64} * 1024;
 // API keys are tens of characters; a longer "key" is some other file.
 constexpr std::size_t kMaxKeyBytes = 1024;
 // A quote older than a day is no longer the day's quote.

@@ -29,7 +29,7 @@ struct SReplyReading
 };
 
 // A reply larger than this is no single quote; it is not parsed.
-constexpr std::size_t kMaxUpstreamReplyBytes = 256 * 1024;
+constexpr std::size_t kMaxUpstreamReplyBytes = std::size_t{256} * 1024;
 
 // The change is the change field when it holds a number, otherwise price minus the previous
 // close when that holds one, otherwise 0; the previous close follows from the price and the
