@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <httplib.h>
+#include <sys/socket.h>
 #include <utility>
 
 #include "tools/tfquoted/QuotePages.h"
@@ -61,6 +62,11 @@ CQuoteService::~CQuoteService()
 void CQuoteService::Install()
 {
     httplib::Server& server = *m_pServer;
+    // The listening socket is kept to widen its queue once it listens (see Bind).
+    server.set_socket_options([this](int nSocket) {
+        httplib::default_socket_options(nSocket);
+        m_nListenSocket = nSocket;
+    });
     server.set_read_timeout(kClientTimeoutSec, 0);
     server.set_write_timeout(kClientTimeoutSec, 0);
 
@@ -112,10 +118,13 @@ void CQuoteService::Install()
 
 int CQuoteService::Bind(const std::string& strHost, int nPort)
 {
-    if (nPort == 0) {
-        return m_pServer->bind_to_any_port(strHost);
-    }
-    return m_pServer->bind_to_port(strHost, nPort) ? nPort : -1;
+    const int nBound = nPort == 0 ? m_pServer->bind_to_any_port(strHost)
+                                  : (m_pServer->bind_to_port(strHost, nPort) ? nPort : -1);
+    // The server library listens with a queue of five: a refresh that opens its eight
+    // connections at once would see some dropped and retried a second later.
+    if (nBound > 0 && m_nListenSocket >= 0)
+        ::listen(m_nListenSocket, SOMAXCONN);
+    return nBound;
 }
 
 void CQuoteService::Run()

@@ -1,8 +1,10 @@
 #include "tests/support/httpserver/ScriptedHttpServer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <httplib.h>
 #include <strings.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -10,6 +12,9 @@ namespace {
 constexpr int kServerIoTimeoutSec = 5;
 // Start waits at most this many milliseconds for the serving thread.
 constexpr int kStartWaitSteps = 5000;
+// Threads answering at once: more than any client limit a test checks, so that the server
+// never hides a client that asks too much at once.
+constexpr std::size_t kServerThreads = 32;
 
 } // namespace
 
@@ -39,8 +44,14 @@ CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib:
     m_pServer->set_read_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_write_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_keep_alive_max_count(1);
+    m_pServer->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    m_pServer->set_socket_options([this](int nSocket) {
+        httplib::default_socket_options(nSocket);
+        m_nListenSocket = nSocket;
+    });
     m_pServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
         ReceivedRequest received;
+        received.nRemotePort = req.remote_port;
         received.strMethod = req.method;
         received.strTarget = req.target;
         received.strPath = req.path;
@@ -59,7 +70,17 @@ CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib:
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back(received);
+            m_nMaxConcurrent = std::max(m_nMaxConcurrent, ++m_nConcurrent);
         }
+        struct SLeave
+        {
+            CScriptedHttpServer* pServer;
+            ~SLeave()
+            {
+                std::lock_guard<std::mutex> lock(pServer->m_mutex);
+                --pServer->m_nConcurrent;
+            }
+        } leave{this};
 
         const ScriptedReply reply = NextReply(req.path);
         if (reply.nStallBeforeMs > 0) {
@@ -94,11 +115,21 @@ CScriptedHttpServer::~CScriptedHttpServer()
     Stop();
 }
 
+void CScriptedHttpServer::AllowKeepAlive(int nRequests)
+{
+    m_pServer->set_keep_alive_max_count(static_cast<std::size_t>(nRequests));
+}
+
 bool CScriptedHttpServer::Start()
 {
     m_nPort = m_pServer->bind_to_any_port("127.0.0.1");
     if (m_nPort <= 0) {
         return false;
+    }
+    // The library listens with a queue of five; clients that connect eight at once must not
+    // see their connections dropped and retried a second later.
+    if (m_nListenSocket >= 0) {
+        ::listen(m_nListenSocket, SOMAXCONN);
     }
     m_thread = std::thread([this] { m_pServer->listen_after_bind(); });
     // stop() only works on a running server: wait for it so Stop never hangs in join.
@@ -148,6 +179,13 @@ void CScriptedHttpServer::ClearRequests()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_requests.clear();
+    m_nMaxConcurrent = m_nConcurrent;
+}
+
+int CScriptedHttpServer::MaxConcurrentRequests() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nMaxConcurrent;
 }
 
 ScriptedReply CScriptedHttpServer::NextReply(const std::string& strPath)

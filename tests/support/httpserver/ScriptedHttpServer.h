@@ -36,6 +36,7 @@ struct ReceivedRequest
     std::string strPath;
     std::string strQuery; // raw text after "?"
     std::vector<std::pair<std::string, std::string>> headers;
+    int nRemotePort = 0; // the client's port: one per connection
 
     std::size_t HeaderCount(const std::string& strName) const;
     std::string Header(const std::string& strName) const;
@@ -50,6 +51,9 @@ class CScriptedHttpServer
     CScriptedHttpServer(const CScriptedHttpServer&) = delete;
     CScriptedHttpServer& operator=(const CScriptedHttpServer&) = delete;
 
+    // Lets a connection carry up to nRequests requests (1 by default: the server closes each
+    // connection after its reply). Called before Start.
+    void AllowKeepAlive(int nRequests);
     // Binds 127.0.0.1 on a free port and starts serving. Returns false if it cannot bind.
     bool Start();
     void Stop();
@@ -65,6 +69,8 @@ class CScriptedHttpServer
 
     std::vector<ReceivedRequest> Requests() const;
     void ClearRequests();
+    // The most requests that were being answered at the same moment.
+    int MaxConcurrentRequests() const;
 
   private:
     ScriptedReply NextReply(const std::string& strPath);
@@ -73,10 +79,13 @@ class CScriptedHttpServer
     std::unique_ptr<httplib::Server> m_pServer;
     std::thread m_thread;
     int m_nPort = 0;
+    int m_nListenSocket = -1;
     mutable std::mutex m_mutex;
     std::condition_variable m_stopped;
     bool m_bStopping = false;
     std::map<std::string, std::vector<ScriptedReply>> m_script;
     std::map<std::string, std::size_t> m_used;
     std::vector<ReceivedRequest> m_requests;
+    int m_nConcurrent = 0;
+    int m_nMaxConcurrent = 0;
 };
