@@ -20,27 +20,37 @@ void Report(const AlertFailureSink& onFailure, const std::string& text)
 
 } // namespace
 
-AlertOutcome RunAlertTest(const TradeRecord& trade, double dPrice, double dChange,
-                          const CBlotterSpace& doc, std::time_t now,
-                          const AlertMailerFactory& makeMailer, const AlertFailureSink& onFailure)
+std::optional<SAlertMail> PrepareAlert(const TradeRecord& trade, double dPrice, double dChange,
+                                       const CBlotterSpace& doc, std::time_t now,
+                                       AlertOutcome& outcome)
 {
-    if (doc.m_bPagerAlerts != 1 || doc.m_nAlertPercent == 0)
-        return AlertOutcome::kOff;
-
+    if (doc.m_bPagerAlerts != 1 || doc.m_nAlertPercent == 0) {
+        outcome = AlertOutcome::kOff;
+        return std::nullopt;
+    }
     CAlertFigures figures = ComputeAlertFigures(trade, dPrice, dChange);
-    if (!AlertThresholdReached(figures.m_dMovePercent, doc.m_nAlertPercent))
-        return AlertOutcome::kBelowThreshold;
+    if (!AlertThresholdReached(figures.m_dMovePercent, doc.m_nAlertPercent)) {
+        outcome = AlertOutcome::kBelowThreshold;
+        return std::nullopt;
+    }
 
     CAlertTexts texts = ComposeAlertTexts(trade, dPrice, dChange, figures, now);
-    CMailMessage message;
-    message.m_sFrom = doc.m_strMailFrom;
+    SAlertMail mail;
+    mail.message.m_sFrom = doc.m_strMailFrom;
     // A malformed piece keeps the recipients before it; the client reports "No Recipients"
     // when none are left.
-    (void)message.AddMultipleRecipients(doc.m_strPagerAddress);
-    message.m_sSubject = texts.m_strSubject;
-    message.m_sBody = texts.m_strBody;
+    (void)mail.message.AddMultipleRecipients(doc.m_strPagerAddress);
+    mail.message.m_sSubject = texts.m_strSubject;
+    mail.message.m_sBody = texts.m_strBody;
+    mail.strSmtpServer = doc.m_strSmtpServer;
+    outcome = AlertOutcome::kSent;
+    return mail;
+}
 
-    std::unique_ptr<CAlertMailer> mailer = makeMailer ? makeMailer(doc.m_strSmtpServer) : nullptr;
+AlertOutcome SendAlert(SAlertMail& mail, const AlertMailerFactory& makeMailer,
+                       const AlertFailureSink& onFailure)
+{
+    std::unique_ptr<CAlertMailer> mailer = makeMailer ? makeMailer(mail.strSmtpServer) : nullptr;
     if (!mailer) {
         Report(onFailure, kNoMailerText);
         Report(onFailure, kNotConnectedText);
@@ -52,7 +62,7 @@ AlertOutcome RunAlertTest(const TradeRecord& trade, double dPrice, double dChang
         ok = false;
         Report(onFailure, mailer->GetLastErrorText());
     }
-    if (!mailer->SendMail(message)) {
+    if (!mailer->SendMail(mail.message)) {
         ok = false;
         Report(onFailure, mailer->GetLastErrorText());
     }
@@ -61,4 +71,15 @@ AlertOutcome RunAlertTest(const TradeRecord& trade, double dPrice, double dChang
         Report(onFailure, mailer->GetLastErrorText());
     }
     return ok ? AlertOutcome::kSent : AlertOutcome::kFailed;
+}
+
+AlertOutcome RunAlertTest(const TradeRecord& trade, double dPrice, double dChange,
+                          const CBlotterSpace& doc, std::time_t now,
+                          const AlertMailerFactory& makeMailer, const AlertFailureSink& onFailure)
+{
+    AlertOutcome outcome = AlertOutcome::kOff;
+    std::optional<SAlertMail> mail = PrepareAlert(trade, dPrice, dChange, doc, now, outcome);
+    if (!mail)
+        return outcome;
+    return SendAlert(*mail, makeMailer, onFailure);
 }
