@@ -1,5 +1,7 @@
 #include "app/BlotterDlg.h"
 
+#include <mutex>
+
 #include <QApplication>
 
 #include "app/AppIcons.h"
@@ -26,10 +28,12 @@ constexpr COLORREF kOtherTotal = RGB(0, 0, 255);
 
 SBlotterServices WithDefaults(SBlotterServices services)
 {
-    if (!services.quote)
-        services.quote = FetchQuote;
+    if (!services.fetchQuotes)
+        services.fetchQuotes = FetchQuotes;
     if (!services.fetchVersion)
-        services.fetchVersion = [](double& dVersion) { FetchCurrentVersion(dVersion); };
+        services.fetchVersion = [](double& dVersion, const SQuoteBatchOptions& options) {
+            FetchCurrentVersion(dVersion, options);
+        };
     if (!services.mailers)
         services.mailers = MakeSmtpAlertMailerFactory();
     if (!services.clock)
@@ -41,15 +45,43 @@ SBlotterServices WithDefaults(SBlotterServices services)
 
 } // namespace
 
-CBlotterDlg::CBlotterDlg(SBlotterServices services)
-    : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services)))
+// What the outbox's thread may reach of the window: nothing once the window is gone.
+struct CBlotterDlg::SWindowLink
 {
+    std::mutex mutex;
+    CBlotterDlg* pDlg = nullptr;
+    // Failure texts posted to the window and not yet taken in.
+    int nInFlight = 0;
+};
+
+CBlotterDlg::CBlotterDlg(SBlotterServices services)
+    : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services))),
+      m_pLink(std::make_shared<SWindowLink>())
+{
+    m_pLink->pDlg = this;
+    m_pOutbox = std::make_unique<CAlertOutbox>(
+        m_services.mailers, [pLink = m_pLink](const std::string& strText) {
+            std::lock_guard<std::mutex> lock(pLink->mutex);
+            if (CBlotterDlg* pDlg = pLink->pDlg) {
+                ++pLink->nInFlight;
+                QMetaObject::invokeMethod(
+                    pDlg,
+                    [pDlg, pLink, strText] {
+                        {
+                            std::lock_guard<std::mutex> taken(pLink->mutex);
+                            --pLink->nInFlight;
+                        }
+                        pDlg->ShowMailFailure(strText);
+                    },
+                    Qt::QueuedConnection);
+            }
+        });
     // The document leaves the timer settings unset; a program without a file starts with
     // automatic refresh off and ten minutes.
     m_doc.m_bAutoRefresh = 0;
     m_doc.m_nRefreshMinutes = 10;
 
-    MapCommand(kRefreshNow, [this] { Refresh(true); });
+    MapCommand(kRefreshNow, [this] { OnRefreshButton(); });
     MapCommand(kExitButton, [this] { HideToTray(); });
     MapCommand(kCmdRestore, [this] { OnRestore(); });
     MapCommand(kCmdAbout, [this] { OnAbout(true); });
@@ -61,7 +93,26 @@ CBlotterDlg::CBlotterDlg(SBlotterServices services)
     MapEditCommands();
 }
 
-CBlotterDlg::~CBlotterDlg() = default;
+CBlotterDlg::~CBlotterDlg()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_pLink->mutex);
+        m_pLink->pDlg = nullptr;
+    }
+    // The workers end at once when told to stop; their last calls to this window are
+    // dropped with it.
+    for (const auto& pCancel :
+         {m_run ? m_run->pCancel : nullptr, m_pStartVersionCancel, m_pAboutVersionCancel}) {
+        if (pCancel)
+            pCancel->Cancel();
+    }
+    if (m_refreshWorker.joinable())
+        m_refreshWorker.join();
+    if (m_startVersionWorker.joinable())
+        m_startVersionWorker.join();
+    if (m_aboutVersionWorker.joinable())
+        m_aboutVersionWorker.join();
+}
 
 bool CBlotterDlg::OnCreate()
 {
@@ -135,7 +186,16 @@ void CBlotterDlg::CloseWindow()
     if (m_bClosed)
         return;
     m_bClosed = true;
-    SavePortfolio();
+    for (const auto& pCancel : {m_pStartVersionCancel, m_pAboutVersionCancel}) {
+        if (pCancel)
+            pCancel->Cancel();
+    }
+    m_bStartVersionPending = false;
+    // A refresh under way ends here with what has arrived, and no more alerts go out.
+    if (m_bRefreshing && m_run)
+        FinishFetch(m_run->arrived, false);
+    else
+        SavePortfolio();
     if (m_bTimerRunning == 1)
         KillTimer(kRefreshTimer);
     m_bTimerRunning = 0;
@@ -147,6 +207,11 @@ void CBlotterDlg::OnTimer(unsigned /*nIdEvent*/)
 {
     if (m_bClosed)
         return;
+    if (m_bRefreshing) {
+        // A refresh never starts inside another: the tick is skipped, not kept for later.
+        ++m_nSkippedRefreshes;
+        return;
+    }
     Refresh(true);
 }
 
@@ -192,7 +257,30 @@ void CBlotterDlg::ShowStatus(const std::string& strText)
     SetDlgItemText(kStatusLine, strText);
 }
 
+bool CBlotterDlg::IsBusy() const
+{
+    {
+        std::lock_guard<std::mutex> lock(m_pLink->mutex);
+        if (m_pLink->nInFlight > 0)
+            return true;
+    }
+    return m_bRefreshing || m_bStartVersionPending || m_pOutbox->IsBusy() ||
+           m_bShowingMailFailure || !m_mailFailures.empty();
+}
+
 void CBlotterDlg::ShowMailFailure(const std::string& strText)
 {
-    TfMessageBox(strText, MB_OK | MB_ICONEXCLAMATION, {}, this);
+    // One box at a time, in the order the texts came: a text that arrives while a box is up
+    // waits for it, rather than opening a second box inside the first one's loop.
+    m_mailFailures.push_back(strText);
+    if (m_bShowingMailFailure)
+        return;
+    m_bShowingMailFailure = true;
+    while (!m_mailFailures.empty() && !m_bClosed) {
+        const std::string strNext = m_mailFailures.front();
+        m_mailFailures.pop_front();
+        TfMessageBox(strNext, MB_OK | MB_ICONEXCLAMATION, {}, this);
+    }
+    m_mailFailures.clear();
+    m_bShowingMailFailure = false;
 }

@@ -67,6 +67,9 @@ void CQuoteService::Install()
         httplib::default_socket_options(nSocket);
         m_nListenSocket = nSocket;
     });
+    // A reply goes out in two writes (head, then body): without this, the body of every reply
+    // after the first on a kept-alive connection waits for the client's delayed ACK.
+    server.set_tcp_nodelay(true);
     server.set_read_timeout(kClientTimeoutSec, 0);
     server.set_write_timeout(kClientTimeoutSec, 0);
 

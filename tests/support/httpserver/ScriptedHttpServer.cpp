@@ -44,6 +44,9 @@ CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib:
     m_pServer->set_read_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_write_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_keep_alive_max_count(1);
+    // A reply goes out in two writes: without this, on a kept-alive connection the body
+    // waits for the client's delayed ACK.
+    m_pServer->set_tcp_nodelay(true);
     m_pServer->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     m_pServer->set_socket_options([this](int nSocket) {
         httplib::default_socket_options(nSocket);
@@ -82,7 +85,7 @@ CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib:
             }
         } leave{this};
 
-        const ScriptedReply reply = NextReply(req.path);
+        const ScriptedReply reply = NextReply(req.target, req.path);
         if (reply.nStallBeforeMs > 0) {
             WaitOrStop(reply.nStallBeforeMs);
         }
@@ -188,17 +191,21 @@ int CScriptedHttpServer::MaxConcurrentRequests() const
     return m_nMaxConcurrent;
 }
 
-ScriptedReply CScriptedHttpServer::NextReply(const std::string& strPath)
+ScriptedReply CScriptedHttpServer::NextReply(const std::string& strTarget,
+                                             const std::string& strPath)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_script.find(strPath);
+    auto it = m_script.find(strTarget);
+    const std::string strKey = it != m_script.end() ? strTarget : strPath;
+    if (it == m_script.end())
+        it = m_script.find(strPath);
     if (it == m_script.end() || it->second.empty()) {
         ScriptedReply missing;
         missing.nStatus = 404;
         missing.strBody = "no script for " + strPath + "\n";
         return missing;
     }
-    std::size_t& nUsed = m_used[strPath];
+    std::size_t& nUsed = m_used[strKey];
     const std::size_t nIndex = nUsed < it->second.size() ? nUsed : it->second.size() - 1;
     ++nUsed;
     return it->second[nIndex];

@@ -62,8 +62,9 @@ class CScriptedHttpServer
     // "127.0.0.1:port", the form the quote server settings take.
     std::string Address() const;
 
-    // Replies for a path, used in order; the last one answers every later request.
-    // Unscripted paths answer 404.
+    // Replies for a path, used in order; the last one answers every later request. A path
+    // with a query ("/d/quotes.csv?s=IBM&f=...") answers only the request for that target,
+    // before the replies for its path alone. Unscripted paths answer 404.
     void Script(const std::string& strPath, std::vector<ScriptedReply> replies);
     void Script(const std::string& strPath, const ScriptedReply& reply);
 
@@ -73,7 +74,7 @@ class CScriptedHttpServer
     int MaxConcurrentRequests() const;
 
   private:
-    ScriptedReply NextReply(const std::string& strPath);
+    ScriptedReply NextReply(const std::string& strTarget, const std::string& strPath);
     void WaitOrStop(int nMs);
 
     std::unique_ptr<httplib::Server> m_pServer;
