@@ -434,3 +434,17 @@ TEST_F(FetchSessionTest, EmptySymbolDoesNothing)
     EXPECT_DOUBLE_EQ(result.dPrice, 123.5);
     EXPECT_DOUBLE_EQ(result.dChange, -0.25);
 }
+
+TEST_F(FetchSessionTest, TheVersionCheckTakesAnErrorPageAsNoAnswer)
+{
+    double dVersion = -1.0;
+    m_server.Script("/version.htm", Reply(404, "\"Tallyfern\",2.5\r\n"));
+    EXPECT_EQ(FetchCurrentVersion(dVersion), kFetchFailed);
+    EXPECT_EQ(dVersion, 0.0);
+    m_server.Script("/version.htm", Reply(200, "<html>Welcome to the hotel network</html>\n"));
+    EXPECT_EQ(FetchCurrentVersion(dVersion), kFetchFailed);
+    EXPECT_EQ(dVersion, 0.0);
+    m_server.Script("/version.htm", Reply(200, "\"Tallyfern\",2.5\r\n"));
+    EXPECT_EQ(FetchCurrentVersion(dVersion), kFetchOk);
+    EXPECT_DOUBLE_EQ(dVersion, 2.5);
+}
