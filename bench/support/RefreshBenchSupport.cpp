@@ -1,17 +1,11 @@
 #include "bench/support/RefreshBenchSupport.h"
 
 #include <cstdlib>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
 
 namespace {
-
-// Enough for every connection a benchmark opens to wait in the queue.
-constexpr int kSilentBacklog = 128;
 
 void PointUsQuotesAt(const std::string& strAddress)
 {
@@ -92,22 +86,11 @@ CDelayedQuoteServer::~CDelayedQuoteServer()
 
 CSilentQuoteServer::CSilentQuoteServer()
 {
-    m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t nLength = sizeof addr;
-    if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(m_fd, kSilentBacklog) != 0 ||
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &nLength) != 0)
-        return;
-    m_nPort = ntohs(addr.sin_port);
-    PointUsQuotesAt("127.0.0.1:" + std::to_string(m_nPort));
+    if (m_listener.Port() > 0)
+        PointUsQuotesAt(m_listener.Address());
 }
 
 CSilentQuoteServer::~CSilentQuoteServer()
 {
     ForgetUsQuotes();
-    if (m_fd >= 0)
-        ::close(m_fd);
 }

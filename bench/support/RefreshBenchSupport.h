@@ -11,6 +11,7 @@
 #include "model/BlotterSpace.h"
 #include "quotes/QuoteBatch.h"
 #include "tests/support/httpserver/ScriptedHttpServer.h"
+#include "tests/support/httpserver/SilentListener.h"
 
 // nPositions open buys of distinct US symbols S0, S1, ... in one portfolio.
 CBlotterSpace MakeBenchPortfolio(int nPositions);
@@ -34,16 +35,15 @@ class CDelayedQuoteServer
     bool m_bRunning = false;
 };
 
-// A socket on loopback that listens and never accepts: connections complete, and nothing is
-// ever said. The US role points at it while it lives.
+// A server on loopback that accepts and never answers; the US role points at it while it
+// lives.
 class CSilentQuoteServer
 {
   public:
     CSilentQuoteServer();
     ~CSilentQuoteServer();
-    bool IsRunning() const { return m_nPort > 0; }
+    bool IsRunning() const { return m_listener.Port() > 0; }
 
   private:
-    int m_fd = -1;
-    int m_nPort = 0;
+    CSilentListener m_listener;
 };

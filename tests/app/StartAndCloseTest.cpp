@@ -277,10 +277,7 @@ TEST_F(CWindowTest, SigtermClosesTheWindowWhichSavesFirst)
     CBlotterDlg& dlg = Open();
     std::filesystem::remove(m_strPath);
     // The application object routes the signal to the window as its close command.
-    struct CSignalApp : CWinApp
-    {
-        bool InitInstance() override { return true; }
-    } app;
+    CSignalRoutingApp app;
     app.m_pMainWnd = &dlg;
     ASSERT_TRUE(app.InstallTerminationHandlers());
     std::raise(SIGTERM);

@@ -25,6 +25,7 @@
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
 #include "model/TradeRecord.h"
+#include "platform/framework/WinApp.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 
@@ -159,6 +160,12 @@ struct CScriptedQuotes
     }
 };
 
+// An application object that only routes the termination signals to its main window.
+struct CSignalRoutingApp : CWinApp
+{
+    bool InitInstance() override { return true; }
+};
+
 class CWindowTest : public ::testing::Test
 {
   protected:
@@ -180,6 +187,17 @@ class CWindowTest : public ::testing::Test
     }
 
     void WritePortfolio(CBlotterSpace doc) { ASSERT_TRUE(WritePortfolioFile(m_strPath, doc).bOk); }
+    // nCount positions S0, S1, ... stored at 10 without change, each answered by answer.
+    void WriteManyPositions(int nCount, CScriptedQuotes::SAnswer answer)
+    {
+        std::vector<TradeRecord> trades;
+        for (int i = 0; i < nCount; ++i) {
+            const std::string strSymbol = "S" + std::to_string(i);
+            trades.push_back(MakeBuy(i + 1, strSymbol, 10, 10, "Personal", 10, 0));
+            m_quotes.answers[strSymbol] = answer;
+        }
+        WritePortfolio(MakePortfolio(trades));
+    }
     CBlotterSpace ReadBack()
     {
         CBlotterSpace doc;

@@ -8,18 +8,16 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <netinet/in.h>
 #include <set>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "quotes/FetchQuote.h"
 #include "quotes/QuotePasswords.h"
 #include "quotes/QuoteServers.h"
 #include "tests/support/httpserver/ScriptedHttpServer.h"
+#include "tests/support/httpserver/SilentListener.h"
 #include "tests/support/process/ChildProcess.h"
 
 namespace {
@@ -55,37 +53,6 @@ double Seconds(Clock::duration elapsed)
 {
     return std::chrono::duration<double>(elapsed).count();
 }
-
-// A listening socket that never accepts: the kernel completes the handshake, and then
-// nothing is ever said.
-class CSilentListener
-{
-  public:
-    CSilentListener()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t nLength = sizeof addr;
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(m_fd, 64) != 0 ||
-            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &nLength) != 0)
-            return;
-        m_nPort = ntohs(addr.sin_port);
-    }
-    ~CSilentListener()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int Port() const { return m_nPort; }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(m_nPort); }
-
-  private:
-    int m_fd = -1;
-    int m_nPort = 0;
-};
 
 class QuoteBatchTest : public ::testing::Test
 {
