@@ -162,6 +162,7 @@ void CBlotterDlg::FinishFetch(const std::vector<std::optional<SQuoteReply>>& arr
     // Whatever the worker still sends belongs to a run that has ended.
     m_run.reset();
     m_bRefreshing = false;
+    SetDlgItemText(kRefreshNow, kRefreshCaption);
     FinishRefresh(&replies, bAlerts);
     if (m_bFetchAgain && !m_bClosed) {
         m_bFetchAgain = false;
@@ -187,8 +188,6 @@ void CBlotterDlg::FinishRefresh(const std::vector<SQuoteReply>* pReplies, bool b
                        std::time_t when) { QueueAlert(doc, trade, dPrice, dChange, when); };
     }
     RefreshResult result = ApplyRefresh(m_doc, pReplies, alert, m_services.clock());
-
-    SetDlgItemText(kRefreshNow, kRefreshCaption);
     ShowRows(result);
     // Before the save, so that what the save has to say is the line's last word.
     if (pReplies != nullptr)

@@ -213,22 +213,32 @@ TEST(RefreshCycle, FailureAndProgressTexts)
     EXPECT_EQ(RefreshProgressText(0, 1), "Refreshing 0 of 1 quote\x85");
 }
 
-TEST(RefreshCycle, AgainstAServerEachDistinctQuoteIsAskedOnce)
+TEST(RefreshCycle, AgainstAServerEachQuoteIsAskedOnceAndAlertsKeepTheListOrder)
 {
     CScriptedHttpServer server;
     ASSERT_TRUE(server.Start());
-    ScriptedReply ibm;
-    ibm.strBody = "\"IBM\",123.5,\"3/5/2026\",\"4:00pm\",-0.25,1,2,3,4\r\n";
-    server.Script("/d/quotes.csv", ibm);
+    // The first symbol answers last, yet its lots are tested first, as in list order.
+    ScriptedReply slow;
+    slow.strBody = "\"AAA\",12.5,\"3/5/2026\",\"4:00pm\",+0.75,1,2,3,4\r\n";
+    slow.nStallBeforeMs = 300;
+    ScriptedReply quick;
+    quick.strBody = "\"BBB\",25,\"3/5/2026\",\"4:00pm\",+1.5,1,2,3,4\r\n";
+    server.Script("/d/quotes.csv?s=AAA&f=sl1d1t1c1ohgv&e=.csv", slow);
+    server.Script("/d/quotes.csv?s=BBB&f=sl1d1t1c1ohgv&e=.csv", quick);
     setenv(QuoteServerVariable(QuoteServerRole::UsQuotes), server.Address().c_str(), 1);
-    CBlotterSpace doc =
-        Portfolio({Lot(1, "IBM", 10, 100), Lot(2, "IBM", 20, 100), Lot(3, "IBM", 5, 100)});
-    const RefreshResult result = RunRefresh(doc, true, FetchQuotes, nullptr, kNow);
+    CBlotterSpace doc = Portfolio({Lot(1, "AAA", 10, 100), Lot(2, "BBB", 20, 100),
+                                   Lot(3, "AAA", 5, 100), Lot(4, "BBB", 1, 100)});
+    std::vector<std::int32_t> tested;
+    const AlertFunction alert = [&](const CBlotterSpace&, const TradeRecord& trade, double, double,
+                                    std::time_t) { tested.push_back(trade.id); };
+    const RefreshResult result = RunRefresh(doc, true, FetchQuotes, alert, kNow);
     unsetenv(QuoteServerVariable(QuoteServerRole::UsQuotes));
-    EXPECT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(result.nQuotesAsked, 1);
+
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(tested, (std::vector<std::int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(result.nQuotesAsked, 2);
     EXPECT_EQ(result.nQuotesFailed, 0);
-    for (const TradeRecord& trade : doc.m_trades)
-        EXPECT_EQ(trade.currentPrice, 123.5);
+    EXPECT_EQ(doc.m_trades.begin()->currentPrice, 12.5);
+    EXPECT_EQ((doc.m_trades.begin() + 3)->currentPrice, 25);
     EXPECT_GT(result.quotes[0].arrived, 0);
 }
