@@ -74,8 +74,10 @@ CQuoteSession::CQuoteSession(std::size_t nIndex, const SQuoteRequest& request,
 void CQuoteSession::Start()
 {
     // The record's texts are zero-terminated: whatever follows a NUL is not part of them.
-    const std::string strSymbol(m_reply.request.strSymbol.c_str());
-    const std::string strCountry(m_reply.request.strCountry.c_str());
+    const std::string strSymbol =
+        m_reply.request.strSymbol.substr(0, m_reply.request.strSymbol.find('\0'));
+    const std::string strCountry =
+        m_reply.request.strCountry.substr(0, m_reply.request.strCountry.find('\0'));
     m_reply.request.strSymbol = strSymbol;
     m_reply.request.strCountry = strCountry;
     try {
