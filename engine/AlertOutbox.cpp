@@ -35,8 +35,8 @@ bool CAlertOutbox::IsBusy() const
     return m_pShared->bSending || !m_pShared->queue.empty();
 }
 
-void CAlertOutbox::Serve(std::shared_ptr<SShared> pShared, AlertMailerFactory makeMailer,
-                         AlertFailureSink onFailure)
+void CAlertOutbox::Serve(const std::shared_ptr<SShared>& pShared,
+                         const AlertMailerFactory& makeMailer, const AlertFailureSink& onFailure)
 {
     std::unique_lock<std::mutex> lock(pShared->mutex);
     while (!pShared->bClosed && !pShared->queue.empty()) {

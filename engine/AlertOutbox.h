@@ -35,8 +35,9 @@ class CAlertOutbox
         bool bClosed = false;
         bool bThreadRunning = false;
     };
-    static void Serve(std::shared_ptr<SShared> pShared, AlertMailerFactory makeMailer,
-                      AlertFailureSink onFailure);
+    // Runs on the outbox's thread, over the copies that thread keeps.
+    static void Serve(const std::shared_ptr<SShared>& pShared, const AlertMailerFactory& makeMailer,
+                      const AlertFailureSink& onFailure);
 
     AlertMailerFactory m_makeMailer;
     AlertFailureSink m_onFailure;

@@ -208,6 +208,7 @@ std::vector<SQuoteReply> FetchQuotes(const std::vector<SQuoteRequest>& requests,
         return batch.Run();
     } catch (const std::bad_alloc&) {
         std::vector<SQuoteReply> replies;
+        replies.reserve(requests.size());
         for (const SQuoteRequest& request : requests)
             replies.push_back(FailedQuote(request, EQuoteFailure::kNetwork));
         return replies;
