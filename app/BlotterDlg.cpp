@@ -11,6 +11,7 @@
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/Resources.h"
+#include "platform/keyring/SecretStore.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 
@@ -35,7 +36,7 @@ SBlotterServices WithDefaults(SBlotterServices services)
             FetchCurrentVersion(dVersion, options);
         };
     if (!services.mailers)
-        services.mailers = MakeSmtpAlertMailerFactory();
+        services.mailers = MakeSmtpAlertMailerFactory(KeyringSmtpPassword);
     if (!services.clock)
         services.clock = [] { return std::time(nullptr); };
     if (services.strPortfolioPath.empty())
@@ -50,31 +51,45 @@ struct CBlotterDlg::SWindowLink
 {
     std::mutex mutex;
     CBlotterDlg* pDlg = nullptr;
-    // Failure texts posted to the window and not yet taken in.
+    // Calls posted to the window and not yet run.
     int nInFlight = 0;
 };
+
+template <class F> void CBlotterDlg::PostToWindow(const std::shared_ptr<SWindowLink>& pLink, F call)
+{
+    std::lock_guard<std::mutex> lock(pLink->mutex);
+    CBlotterDlg* pDlg = pLink->pDlg;
+    if (pDlg == nullptr)
+        return;
+    ++pLink->nInFlight;
+    QMetaObject::invokeMethod(
+        pDlg,
+        [pDlg, pLink, call] {
+            {
+                std::lock_guard<std::mutex> taken(pLink->mutex);
+                --pLink->nInFlight;
+            }
+            call(*pDlg);
+        },
+        Qt::QueuedConnection);
+}
 
 CBlotterDlg::CBlotterDlg(SBlotterServices services)
     : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services))),
       m_pLink(std::make_shared<SWindowLink>())
 {
     m_pLink->pDlg = this;
+    // The outbox's thread reaches the window only through the link: a failure for its box,
+    // a mailed alert for the desktop.
     m_pOutbox = std::make_unique<CAlertOutbox>(
-        m_services.mailers, [pLink = m_pLink](const std::string& strText) {
-            std::lock_guard<std::mutex> lock(pLink->mutex);
-            if (CBlotterDlg* pDlg = pLink->pDlg) {
-                ++pLink->nInFlight;
-                QMetaObject::invokeMethod(
-                    pDlg,
-                    [pDlg, pLink, strText] {
-                        {
-                            std::lock_guard<std::mutex> taken(pLink->mutex);
-                            --pLink->nInFlight;
-                        }
-                        pDlg->ShowMailFailure(strText);
-                    },
-                    Qt::QueuedConnection);
-            }
+        m_services.mailers,
+        [pLink = m_pLink](const std::string& strText) {
+            PostToWindow(pLink, [strText](CBlotterDlg& dlg) { dlg.ShowMailFailure(strText); });
+        },
+        [pLink = m_pLink](const SAlertMail& mail, AlertOutcome outcome) {
+            PostToWindow(pLink, [mail, outcome](CBlotterDlg& dlg) {
+                dlg.ShowAlertOnDesktop(mail, outcome);
+            });
         });
     // The document leaves the timer settings unset; a program without a file starts with
     // automatic refresh off and ten minutes.
@@ -191,6 +206,8 @@ void CBlotterDlg::CloseWindow()
             pCancel->Cancel();
     }
     m_bStartVersionPending = false;
+    // The program is ending: no more mail starts, and a slow mail server cannot hold it up.
+    m_pOutbox->Close();
     // A refresh under way ends here with what has arrived, and no more alerts go out.
     if (m_bRefreshing && m_run)
         FinishFetch(m_run->arrived, false);
@@ -248,7 +265,15 @@ void CBlotterDlg::FillCategoryBox()
 void CBlotterDlg::SelectCategory(const std::string& strCategory)
 {
     CComboBox box = ComboBox(kCategoryBox);
-    box.SetCurSel(box.FindStringExact(-1, strCategory));
+    const int nIndex = box.FindStringExact(-1, strCategory);
+    if (nIndex >= 0) {
+        box.SetCurSel(nIndex);
+        return;
+    }
+    // The category shown is gone (removed in the categories dialog, or by another program):
+    // show every position rather than a blank box over an empty grid.
+    m_doc.m_strCategoryFilter = kCategoryAll;
+    box.SetCurSel(box.FindStringExact(-1, kCategoryAll));
 }
 
 void CBlotterDlg::ShowStatus(const std::string& strText)
@@ -266,21 +291,4 @@ bool CBlotterDlg::IsBusy() const
     }
     return m_bRefreshing || m_bStartVersionPending || m_pOutbox->IsBusy() ||
            m_bShowingMailFailure || !m_mailFailures.empty();
-}
-
-void CBlotterDlg::ShowMailFailure(const std::string& strText)
-{
-    // One box at a time, in the order the texts came: a text that arrives while a box is up
-    // waits for it, rather than opening a second box inside the first one's loop.
-    m_mailFailures.push_back(strText);
-    if (m_bShowingMailFailure)
-        return;
-    m_bShowingMailFailure = true;
-    while (!m_mailFailures.empty() && !m_bClosed) {
-        const std::string strNext = m_mailFailures.front();
-        m_mailFailures.pop_front();
-        TfMessageBox(strNext, MB_OK | MB_ICONEXCLAMATION, {}, this);
-    }
-    m_mailFailures.clear();
-    m_bShowingMailFailure = false;
 }

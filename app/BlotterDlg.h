@@ -25,6 +25,7 @@
 #include "app/tray/TrayNotifyIcon.h"
 #include "engine/AlertMailer.h"
 #include "engine/AlertOutbox.h"
+#include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
 #include "grid/BlotterGrid.h"
 #include "model/BlotterSpace.h"
@@ -113,6 +114,7 @@ class CBlotterDlg : public CDialog
     bool MergeReplacedFile(CBlotterSpace& target);
     void ShowMergedLists();
     void ShowRows(const RefreshResult& result);
+    // A mail failure of the alert test: a desktop notification and a message box.
     void ShowMailFailure(const std::string& strText);
     void OnRefreshButton();
     void StartFetch();
@@ -127,6 +129,8 @@ class CBlotterDlg : public CDialog
     void AskVersion(std::jthread& worker, std::shared_ptr<CHttpCancel>& pCancel,
                     std::function<void(double dVersion)> onAnswer);
     void OnStartVersion(double dVersion);
+    // A mailed alert becomes a desktop notification too.
+    void ShowAlertOnDesktop(const SAlertMail& mail, AlertOutcome outcome);
 
     SBlotterServices m_services;
     CBlotterGrid m_grid;
@@ -170,6 +174,8 @@ class CBlotterDlg : public CDialog
     // Mail: the outbox, and the failure texts waiting for their box, shown one at a time.
     // The link lets the outbox's thread reach the window only while it exists.
     struct SWindowLink;
+    // Runs call on the interface thread, if the window still exists when it gets there.
+    template <class F> static void PostToWindow(const std::shared_ptr<SWindowLink>& pLink, F call);
     std::shared_ptr<SWindowLink> m_pLink;
     std::unique_ptr<CAlertOutbox> m_pOutbox;
     std::deque<std::string> m_mailFailures;

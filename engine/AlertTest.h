@@ -29,6 +29,8 @@ struct SAlertMail
 {
     CMailMessage message;
     std::string strSmtpServer;
+    // The alert line the subject is made of ("XYZ position changed by 75.00 (6.3830%).").
+    std::string strLine;
 };
 
 // The test without the mail: the alert for one record priced at dPrice with the day's

@@ -15,14 +15,6 @@ constexpr const char* kUserAgentHeader = "User-Agent: Tallyfern";
 // Response headers past this size are no quote service's; the exchange is given up.
 constexpr std::size_t kMaxHeaderBytes = std::size_t{64} * 1024;
 
-struct CurlGlobal
-{
-    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    ~CurlGlobal() { curl_global_cleanup(); }
-    CurlGlobal(const CurlGlobal&) = delete;
-    CurlGlobal& operator=(const CurlGlobal&) = delete;
-};
-
 bool StartsWithHttpStatus(const std::string& strLine)
 {
     return strLine.rfind("HTTP/", 0) == 0;
@@ -46,11 +38,6 @@ EHttpFailure ClassifyCurlFailure(CURLcode rc, bool bStalled)
 }
 
 } // namespace
-
-void EnsureCurlGlobal()
-{
-    static CurlGlobal global;
-}
 
 bool IsHostFailure(EHttpFailure failure)
 {

@@ -79,8 +79,9 @@ TEST_F(CWindowTest, RefreshAgainstAScriptedServerFillsRowsTotalsCaptionAndTray)
     ibm.strBody = "\"IBM\",123.5,\"3/5/2026\",\"4:00pm\",-0.25,1,2,3,4\r\n";
     ScriptedReply xyz;
     xyz.strBody = "\"XYZ\",1500,\"3/5/2026\",\"4:00pm\",-1.5,1,2,3,4\r\n";
-    server.Script("/d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv", ibm);
-    server.Script("/d/quotes.csv?s=XYZ&f=sl1d1t1c1ohgv&e=.csv", xyz);
+    server.Script("/d/quotes.csv", [ibm, xyz](const ReceivedRequest& request) {
+        return request.Param("s") == "IBM" ? ibm : xyz;
+    });
     setenv(QuoteServerVariable(QuoteServerRole::UsQuotes), server.Address().c_str(), 1);
 
     CBlotterSpace doc = MakePortfolio({MakeBuy(1, "IBM", 100, 100), MakeBuy(2, "XYZ", 10, 1000)});

@@ -223,8 +223,9 @@ TEST(RefreshCycle, AgainstAServerEachQuoteIsAskedOnceAndAlertsKeepTheListOrder)
     slow.nStallBeforeMs = 300;
     ScriptedReply quick;
     quick.strBody = "\"BBB\",25,\"3/5/2026\",\"4:00pm\",+1.5,1,2,3,4\r\n";
-    server.Script("/d/quotes.csv?s=AAA&f=sl1d1t1c1ohgv&e=.csv", slow);
-    server.Script("/d/quotes.csv?s=BBB&f=sl1d1t1c1ohgv&e=.csv", quick);
+    server.Script("/d/quotes.csv", [slow, quick](const ReceivedRequest& request) {
+        return request.Param("s") == "AAA" ? slow : quick;
+    });
     setenv(QuoteServerVariable(QuoteServerRole::UsQuotes), server.Address().c_str(), 1);
     CBlotterSpace doc = Portfolio({Lot(1, "AAA", 10, 100), Lot(2, "BBB", 20, 100),
                                    Lot(3, "AAA", 5, 100), Lot(4, "BBB", 1, 100)});

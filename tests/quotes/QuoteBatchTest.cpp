@@ -155,7 +155,7 @@ TEST_F(QuoteBatchTest, AtMostTheLimitAtOnceToOneHostOverKeptAliveConnections)
     const double dSeconds = Seconds(Clock::now() - start);
     for (const SQuoteReply& reply : replies)
         EXPECT_TRUE(reply.Ok()) << reply.Reason();
-    EXPECT_EQ(server.MaxConcurrentRequests(), 3);
+    EXPECT_EQ(server.MaxConcurrent(), 3);
     EXPECT_GE(dSeconds, 0.55);
     std::set<int> ports;
     for (const ReceivedRequest& request : server.Requests())
@@ -166,11 +166,11 @@ TEST_F(QuoteBatchTest, AtMostTheLimitAtOnceToOneHostOverKeptAliveConnections)
     // The default is 8; the environment overrides it.
     server.ClearRequests();
     replies = FetchQuotes(UsRequests(20), SQuoteBatchOptions());
-    EXPECT_EQ(server.MaxConcurrentRequests(), kDefaultHostConnections);
+    EXPECT_EQ(server.MaxConcurrent(), kDefaultHostConnections);
     setenv(kHostConnectionsVariable, "2", 1);
     server.ClearRequests();
     replies = FetchQuotes(UsRequests(6), QuoteBatchOptionsFromEnvironment());
-    EXPECT_EQ(server.MaxConcurrentRequests(), 2);
+    EXPECT_EQ(server.MaxConcurrent(), 2);
     unsetenv(kHostConnectionsVariable);
     server.Stop();
 }

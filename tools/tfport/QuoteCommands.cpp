@@ -12,6 +12,7 @@
 #include "engine/AlertTest.h"
 #include "engine/AlertTexts.h"
 #include "engine/RefreshCycle.h"
+#include "platform/keyring/SecretStore.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
@@ -136,7 +137,7 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
 
     CProgressLine progress(fetch ? DistinctQuotes(doc).size() : 0);
     options.onReply = [&progress](std::size_t, const SQuoteReply&) { progress.Step(); };
-    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory();
+    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory(KeyringSmtpPassword);
     bool bMailFailed = false;
     auto alert = [&](const CBlotterSpace& d, const TradeRecord& trade, double price, double change,
                      std::time_t when) {

@@ -12,6 +12,9 @@ namespace {
 constexpr int kServerIoTimeoutSec = 5;
 // Start waits at most this many milliseconds for the serving thread.
 constexpr int kStartWaitSteps = 5000;
+// An idle kept-alive connection holds one of the server's threads; Stop waits for it.
+constexpr int kKeepAliveIdleSec = 1;
+constexpr std::size_t kKeepAliveRequests = 100;
 // Threads answering at once: more than any client limit a test checks, so that the server
 // never hides a client that asks too much at once.
 constexpr std::size_t kServerThreads = 32;
@@ -29,6 +32,16 @@ std::size_t ReceivedRequest::HeaderCount(const std::string& strName) const
     return n;
 }
 
+std::string ReceivedRequest::Param(const std::string& strName) const
+{
+    for (const auto& param : params) {
+        if (param.first == strName) {
+            return param.second;
+        }
+    }
+    return {};
+}
+
 std::string ReceivedRequest::Header(const std::string& strName) const
 {
     for (const auto& header : headers) {
@@ -41,20 +54,26 @@ std::string ReceivedRequest::Header(const std::string& strName) const
 
 CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib::Server>())
 {
+    Install();
+}
+
+void CScriptedHttpServer::Install()
+{
     m_pServer->set_read_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_write_timeout(kServerIoTimeoutSec, 0);
-    m_pServer->set_keep_alive_max_count(1);
-    // A reply goes out in two writes: without this, on a kept-alive connection the body
-    // waits for the client's delayed ACK.
+    // Head and body leave in separate writes; without this a kept-alive connection waits out
+    // the client's delayed acknowledgement between them.
     m_pServer->set_tcp_nodelay(true);
+    m_pServer->set_keep_alive_timeout(kKeepAliveIdleSec);
+    m_pServer->set_keep_alive_max_count(m_bTls ? kKeepAliveRequests : m_nKeepAliveRequests);
     m_pServer->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    // The listening socket is kept to widen its queue once it listens (see Serve).
     m_pServer->set_socket_options([this](int nSocket) {
         httplib::default_socket_options(nSocket);
         m_nListenSocket = nSocket;
     });
     m_pServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
         ReceivedRequest received;
-        received.nRemotePort = req.remote_port;
         received.strMethod = req.method;
         received.strTarget = req.target;
         received.strPath = req.path;
@@ -70,22 +89,26 @@ CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib:
             }
             received.headers.emplace_back(header.first, header.second);
         }
+        for (const auto& param : req.params) {
+            received.params.emplace_back(param.first, param.second);
+        }
+        received.nRemotePort = req.remote_port;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back(received);
-            m_nMaxConcurrent = std::max(m_nMaxConcurrent, ++m_nConcurrent);
+            m_nMaxActive = std::max(m_nMaxActive, ++m_nActive);
         }
-        struct SLeave
+        struct SActive
         {
             CScriptedHttpServer* pServer;
-            ~SLeave()
+            ~SActive()
             {
                 std::lock_guard<std::mutex> lock(pServer->m_mutex);
-                --pServer->m_nConcurrent;
+                --pServer->m_nActive;
             }
-        } leave{this};
+        } active{this};
 
-        const ScriptedReply reply = NextReply(req.target, req.path);
+        const ScriptedReply reply = NextReply(received);
         if (reply.nStallBeforeMs > 0) {
             WaitOrStop(reply.nStallBeforeMs);
         }
@@ -120,10 +143,29 @@ CScriptedHttpServer::~CScriptedHttpServer()
 
 void CScriptedHttpServer::AllowKeepAlive(int nRequests)
 {
-    m_pServer->set_keep_alive_max_count(static_cast<std::size_t>(nRequests));
+    m_nKeepAliveRequests = static_cast<std::size_t>(nRequests);
+    m_pServer->set_keep_alive_max_count(m_nKeepAliveRequests);
 }
 
 bool CScriptedHttpServer::Start()
+{
+    return Serve();
+}
+
+bool CScriptedHttpServer::StartTls(const ScriptedTls& tls)
+{
+    auto pServer =
+        std::make_unique<httplib::SSLServer>(tls.strCertFile.c_str(), tls.strKeyFile.c_str());
+    if (!pServer->is_valid()) {
+        return false;
+    }
+    m_pServer = std::move(pServer);
+    m_bTls = true;
+    Install();
+    return Serve();
+}
+
+bool CScriptedHttpServer::Serve()
 {
     m_nPort = m_pServer->bind_to_any_port("127.0.0.1");
     if (m_nPort <= 0) {
@@ -160,6 +202,11 @@ std::string CScriptedHttpServer::Address() const
     return "127.0.0.1:" + std::to_string(m_nPort);
 }
 
+std::string CScriptedHttpServer::BaseUrl() const
+{
+    return (m_bTls ? "https://" : "http://") + Address();
+}
+
 void CScriptedHttpServer::Script(const std::string& strPath, std::vector<ScriptedReply> replies)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -172,6 +219,18 @@ void CScriptedHttpServer::Script(const std::string& strPath, const ScriptedReply
     Script(strPath, std::vector<ScriptedReply>{reply});
 }
 
+void CScriptedHttpServer::Script(const std::string& strPath, ScriptedHandler handler)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_handlers[strPath] = std::move(handler);
+}
+
+int CScriptedHttpServer::MaxConcurrent() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nMaxActive;
+}
+
 std::vector<ReceivedRequest> CScriptedHttpServer::Requests() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -182,30 +241,27 @@ void CScriptedHttpServer::ClearRequests()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_requests.clear();
-    m_nMaxConcurrent = m_nConcurrent;
+    m_nMaxActive = m_nActive;
 }
 
-int CScriptedHttpServer::MaxConcurrentRequests() const
+ScriptedReply CScriptedHttpServer::NextReply(const ReceivedRequest& request)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nMaxConcurrent;
-}
-
-ScriptedReply CScriptedHttpServer::NextReply(const std::string& strTarget,
-                                             const std::string& strPath)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_script.find(strTarget);
-    const std::string strKey = it != m_script.end() ? strTarget : strPath;
-    if (it == m_script.end())
-        it = m_script.find(strPath);
+    const std::string& strPath = request.strPath;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (const auto handler = m_handlers.find(strPath); handler != m_handlers.end()) {
+        // Called unlocked: a handler may take its time, and others answer meanwhile.
+        const ScriptedHandler call = handler->second;
+        lock.unlock();
+        return call(request);
+    }
+    const auto it = m_script.find(strPath);
     if (it == m_script.end() || it->second.empty()) {
         ScriptedReply missing;
         missing.nStatus = 404;
         missing.strBody = "no script for " + strPath + "\n";
         return missing;
     }
-    std::size_t& nUsed = m_used[strKey];
+    std::size_t& nUsed = m_used[strPath];
     const std::size_t nIndex = nUsed < it->second.size() ? nUsed : it->second.size() - 1;
     ++nUsed;
     return it->second[nIndex];
