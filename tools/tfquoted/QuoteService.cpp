@@ -62,7 +62,7 @@ void CQuoteService::Install()
     httplib::Server& server = *m_pServer;
     // The listening socket is kept to widen its queue once it listens (see Bind).
     server.set_socket_options([this](int nSocket) {
-        httplib::default_socket_options(nSocket);
+        ExclusivePortOptions(nSocket);
         m_nListenSocket = nSocket;
     });
     // A reply goes out in two writes (head, then body): without this, the body of every reply
@@ -70,8 +70,6 @@ void CQuoteService::Install()
     server.set_tcp_nodelay(true);
     server.set_read_timeout(kClientTimeoutSec, 0);
     server.set_write_timeout(kClientTimeoutSec, 0);
-
-    server.set_socket_options(ExclusivePortOptions);
 
     for (const SQuotePath& path : kQuotePaths) {
         server.Get(path.pPath, [this, &path](const httplib::Request& req, httplib::Response& res) {
