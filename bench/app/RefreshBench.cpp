@@ -3,10 +3,8 @@
 // 200 positions against the local quote service on loopback.
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include <QApplication>
 
@@ -16,6 +14,7 @@
 #include "model/TradeRecord.h"
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuoteService.h"
@@ -51,10 +50,6 @@ class CPortfolioFolder
   public:
     explicit CPortfolioFolder(int nPositions)
     {
-        m_folder =
-            std::filesystem::temp_directory_path() /
-            ("tf_bench_app_" + std::to_string(::getpid()) + "_" + std::to_string(nPositions));
-        std::filesystem::create_directories(m_folder);
         CBlotterSpace doc;
         doc.m_bAutoRefresh = 0;
         doc.m_nRefreshMinutes = 10;
@@ -76,11 +71,10 @@ class CPortfolioFolder
         }
         WritePortfolioFile(Path(), doc);
     }
-    ~CPortfolioFolder() { std::filesystem::remove_all(m_folder); }
-    std::string Path() const { return (m_folder / "info.kgw").string(); }
+    std::string Path() const { return m_folder.File("info.kgw"); }
 
   private:
-    std::filesystem::path m_folder;
+    tf::test::CTempDir m_folder{"tf_bench_app"};
 };
 
 std::unique_ptr<CBlotterDlg> OpenWindow(const std::string& strPath, QuoteFunction quote)

@@ -1,16 +1,17 @@
 // The conduit library as the sync manager sees it: loaded with dlopen, four exports and
 // nothing else, and the name, version and information requests.
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "platform/synckit/Categories.h"
 #include "platform/synckit/MemoryHandheld.h"
 #include "platform/synckit/SyncLog.h"
+#include "tests/support/process/ChildProcess.h"
 
 namespace {
 
@@ -48,17 +49,17 @@ class ConduitLibrary : public ::testing::Test
 
 TEST_F(ConduitLibrary, ExportsExactlyTheFourEntryPoints)
 {
-    std::string command = std::string("nm -D --defined-only ") + TF_CONDUIT_PATH;
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
+    tf::test::SProcessResult nm =
+        tf::test::RunProcess({"nm", "-D", "--defined-only", TF_CONDUIT_PATH});
+    ASSERT_EQ(nm.exitCode, 0) << nm.err;
     std::set<std::string> symbols;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        char address[64], kind[8], symbol[400];
-        if (std::sscanf(line, "%63s %7s %399s", address, kind, symbol) == 3)
+    std::istringstream lines(nm.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string address, kind, symbol;
+        if (fields >> address >> kind >> symbol)
             symbols.insert(symbol);
     }
-    ASSERT_EQ(pclose(pipe), 0);
     EXPECT_EQ(symbols, (std::set<std::string>{"GetConduitInfo", "GetConduitName",
                                               "GetConduitVersion", "OpenConduit"}));
 }
