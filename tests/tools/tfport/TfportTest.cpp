@@ -161,9 +161,9 @@ TEST_F(TfportTest, SettingsChangeWithinTheirBoundsOnly)
     EXPECT_EQ(doc.m_dExternalYtdGains, -12.5);
 
     const std::string before = FileBytes();
-    for (const char* bad : {"settings --alert-percent 101", "settings --alert-percent 2.5",
-                            "settings --alerts maybe", "settings --interval 35792",
-                            "settings --pager 'a\r\nRCPT TO:<x>'", "settings"}) {
+    for (const char* bad :
+         {"settings --alert-percent 101", "settings --alert-percent 2.5", "settings --alerts maybe",
+          "settings --interval 35792", "settings --pager 'a\r\nRCPT TO:<x>'", "settings"}) {
         RunResult r = Run(bad);
         EXPECT_NE(r.exitCode, 0) << bad;
         EXPECT_EQ(FileBytes(), before) << bad;
