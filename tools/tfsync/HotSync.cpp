@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "conduit/ConduitApi.h"
 #include "platform/synckit/FolderHandheld.h"
 #include "platform/synckit/SyncKit.h"
 #include "platform/synckit/SyncLog.h"
@@ -23,13 +24,10 @@
 namespace tfsync {
 
 namespace {
-using OpenConduitFn = long (*)(void*, void*);
-using GetConduitNameFn = long (*)(char*, std::uint16_t);
-using GetConduitVersionFn = std::uint32_t (*)();
-using GetConduitInfoFn = long (*)(int, void*, void*, std::uint32_t*);
-
-// The activity code of the conduit's closing entry when it wrote the portfolio back.
-constexpr int kActivityPortfolioWritten = 20;
+using tf::conduit::GetConduitInfoFn;
+using tf::conduit::GetConduitNameFn;
+using tf::conduit::GetConduitVersionFn;
+using tf::conduit::OpenConduitFn;
 // Texts in the property block must fit their 256-byte fields with the terminator.
 constexpr std::size_t kPropertyTextMax = 255;
 
@@ -50,10 +48,13 @@ class CConduitLibrary
             m_strError = dlerror();
             return false;
         }
-        open = reinterpret_cast<OpenConduitFn>(dlsym(m_pHandle, "OpenConduit"));
-        name = reinterpret_cast<GetConduitNameFn>(dlsym(m_pHandle, "GetConduitName"));
-        version = reinterpret_cast<GetConduitVersionFn>(dlsym(m_pHandle, "GetConduitVersion"));
-        info = reinterpret_cast<GetConduitInfoFn>(dlsym(m_pHandle, "GetConduitInfo"));
+        open = reinterpret_cast<OpenConduitFn>(dlsym(m_pHandle, tf::conduit::kOpenConduitExport));
+        name = reinterpret_cast<GetConduitNameFn>(
+            dlsym(m_pHandle, tf::conduit::kGetConduitNameExport));
+        version = reinterpret_cast<GetConduitVersionFn>(
+            dlsym(m_pHandle, tf::conduit::kGetConduitVersionExport));
+        info = reinterpret_cast<GetConduitInfoFn>(
+            dlsym(m_pHandle, tf::conduit::kGetConduitInfoExport));
         if (!open || !name || !version || !info) {
             m_strError = path + " is not a conduit: an export is missing";
             return false;
@@ -165,16 +166,18 @@ int RunHotSync(const COptions& options)
     char name[64];
     conduit.name(name, sizeof name);
     std::uint32_t version = conduit.version();
-    std::uint32_t request[2] = {1, 80};
-    char infoName[80];
+    std::uint32_t request[2] = {tf::conduit::kNameRequestVersion, tf::conduit::kNameRequestSize};
+    char infoName[tf::conduit::kNameRequestSize];
     std::uint32_t infoSize = sizeof infoName;
-    long nameStatus = conduit.info(0, request, infoName, &infoSize);
+    long nameStatus = conduit.info(tf::conduit::kInfoName, request, infoName, &infoSize);
     std::uint32_t frameworkVersion = 0;
     std::uint32_t defaultAction = 0;
     std::uint32_t valueSize = sizeof frameworkVersion;
-    long versionStatus = conduit.info(1, nullptr, &frameworkVersion, &valueSize);
+    long versionStatus =
+        conduit.info(tf::conduit::kInfoFrameworkVersion, nullptr, &frameworkVersion, &valueSize);
     valueSize = sizeof defaultAction;
-    long actionStatus = conduit.info(2, nullptr, &defaultAction, &valueSize);
+    long actionStatus =
+        conduit.info(tf::conduit::kInfoDefaultAction, nullptr, &defaultAction, &valueSize);
     std::printf("Conduit: %s, version %u.%u (0x%X)\n", name, version >> 8, version & 0xFF, version);
     if (nameStatus == 0)
         std::printf("Conduit information: name \"%s\"", infoName);
@@ -205,7 +208,7 @@ int RunHotSync(const COptions& options)
     bool written = false;
     for (const tf::synckit::LogEntry& entry : tf::synckit::LogEntries()) {
         std::printf("  [%d] %s\n", entry.activity, entry.text.c_str());
-        if (entry.activity == kActivityPortfolioWritten)
+        if (entry.activity == tf::conduit::kActivityDone)
             written = true;
     }
     if (!handheld.LastError().empty())
