@@ -2,7 +2,7 @@
 // conduit during a HotSync) wrote into the file meanwhile.
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
-#include "engine/RefreshTimer.h"
+#include "app/PreferencesDlg.h"
 #include "model/PortfolioFile.h"
 #include "platform/framework/MessageBox.h"
 
@@ -14,16 +14,6 @@ void CBlotterDlg::ApplyColumnWidths()
     m_grid.SetColWidth(-1, m_doc.m_nColumnWidth[0]);
     for (int i = 1; i < kColumnWidthCount; ++i)
         m_grid.SetColWidth(i - 1, m_doc.m_nColumnWidth[i]);
-}
-
-void CBlotterDlg::ArmTimerFromSettings()
-{
-    if (m_doc.m_bAutoRefresh == 1) {
-        SetTimer(kRefreshTimer, RefreshIntervalMs(m_doc.m_nRefreshMinutes));
-        m_bTimerRunning = 1;
-    } else {
-        m_bTimerRunning = 0;
-    }
 }
 
 void CBlotterDlg::LoadPortfolio()
@@ -51,7 +41,7 @@ void CBlotterDlg::LoadPortfolio()
         m_doc.AddDefaultCategories();
     FillCategoryBox();
     SelectCategory(m_doc.m_strCategoryFilter);
-    ArmTimerFromSettings();
+    ApplyRefreshTimer(*this, m_doc.m_bAutoRefresh, m_doc.m_nRefreshMinutes, m_bTimerRunning);
     Refresh(true);
 }
 
