@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "quotes/FetchQuote.h"
 #include "quotes/TearException.h"
 
 namespace {
@@ -11,9 +12,6 @@ constexpr int kStatusMovedPermanently = 301;
 constexpr int kStatusFound = 302;
 constexpr int kStatusSeeOther = 303;
 constexpr int kStatusUnauthorized = 401;
-
-constexpr int kCodeNotMade = 1;
-constexpr int kCodeFailed = 2;
 
 bool IsRedirection(int nStatus)
 {
@@ -50,7 +48,7 @@ std::unique_ptr<CHttpRequest> CQuoteSession::SendRequest(const HttpUrl& url)
 {
     auto pRequest = std::make_unique<CHttpRequest>(url, m_limits);
     if (!pRequest->Send()) {
-        ThrowFetchError(kCodeFailed);
+        ThrowFetchError(kFetchFailed);
     }
     return pRequest;
 }
@@ -59,35 +57,35 @@ std::unique_ptr<CHttpRequest> CQuoteSession::OpenQuote(const std::string& strUrl
 {
     HttpUrl url;
     if (!ParseHttpUrl(strUrl, url)) {
-        ThrowFetchError(kCodeNotMade);
+        ThrowFetchError(kFetchNotMade);
     }
     auto pRequest = SendRequest(url);
 
     if (pRequest->GetStatus() == kStatusUnauthorized) {
         HttpCredentials credentials;
         if (!m_prompt || !m_prompt(url.strHost, credentials)) {
-            ThrowFetchError(kCodeNotMade);
+            ThrowFetchError(kFetchNotMade);
         }
         // Asked once: a second 401 goes on like any other status.
         if (!pRequest->Send(&credentials)) {
-            ThrowFetchError(kCodeFailed);
+            ThrowFetchError(kFetchFailed);
         }
     }
 
     if (IsRedirection(pRequest->GetStatus())) {
         std::string strLocation;
         if (!FindRedirectLocation(pRequest->GetRawHeaders(), strLocation)) {
-            ThrowFetchError(kCodeFailed);
+            ThrowFetchError(kFetchFailed);
         }
         pRequest.reset();
         HttpUrl target;
         if (!ParseHttpUrl(strLocation, target)) {
-            ThrowFetchError(kCodeFailed);
+            ThrowFetchError(kFetchFailed);
         }
         pRequest = SendRequest(target);
         // Only one redirection is followed.
         if (pRequest->GetStatus() != kStatusOk) {
-            ThrowFetchError(kCodeFailed);
+            ThrowFetchError(kFetchFailed);
         }
     }
     return pRequest;
