@@ -8,6 +8,7 @@
 #include "engine/AlertMailer.h"
 #include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
+#include "platform/text/BlotterHeadings.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
@@ -29,9 +30,7 @@ const char* ResultName(int result)
     }
 }
 
-// The grid's headings, the side heading first.
-const char* const kHeadings[1 + kBlotterColumns] = {
-    "Security", "Last Trade", "Change", "Position", "Value", "Today's P/L", "Position P/L"};
+static_assert(kBlotterHeadingCount == kBlotterColumns, "a heading for every column");
 constexpr int kSymbolWidth = 10;
 constexpr int kCellWidth = 16;
 } // namespace
@@ -72,9 +71,9 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
     doc.m_strCategoryFilter = savedFilter;
     SaveForCommand(path, doc);
 
-    out << std::left << std::setw(kSymbolWidth) << kHeadings[0] << std::right;
+    out << std::left << std::setw(kSymbolWidth) << kBlotterSideHeading << std::right;
     for (int c = 0; c < kBlotterColumns; ++c)
-        out << std::setw(kCellWidth) << kHeadings[1 + c];
+        out << std::setw(kCellWidth) << kBlotterHeadings[c];
     out << "\n";
     for (const BlotterRow& row : result.rows) {
         out << std::left << std::setw(kSymbolWidth) << row.symbol << std::right;
