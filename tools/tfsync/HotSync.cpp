@@ -100,47 +100,54 @@ void CopyField(char* field, std::size_t size, const std::string& text)
     std::memset(field, 0, size);
     std::copy_n(text.data(), std::min(text.size(), size - 1), field);
 }
-} // namespace
 
-int RunHotSync(const COptions& options)
+// What a HotSync runs with, from the command line.
+struct SHotSyncSetup
 {
-    std::string handheldDir = options.Get("--handheld");
-    std::string userDir = options.Get("--user-dir");
-    std::string localFile = options.Get("--local-file");
-    std::string database = options.Get("--db", kDefaultDatabase);
-    if (userDir.empty()) {
-        return Fail(2, "--user-dir DIR is needed for a HotSync");
-    }
-    // The conduit appends the file name directly to the folder.
-    if (userDir.back() != '/')
-        userDir += '/';
+    std::string handheldDir;
+    std::string userDir; // ends in "/": the conduit appends the file name directly
+    std::string localFile;
+    std::string database;
     std::uint32_t creator = 0;
     std::uint32_t type = 0;
-    long long card = 0;
-    if (!ParseCode(options.Get("--creator", kDefaultCreator), creator) ||
-        !ParseCode(options.Get("--type", kDefaultType), type)) {
-        return Fail(2, "creator and type codes have four characters");
-    }
-    if (!ParseWhole(options.Get("--card", "0"), card) || card < 0 || card > 255) {
-        return Fail(2, "--card takes a number from 0 to 255");
-    }
-    if (userDir.size() > kPropertyTextMax || localFile.size() > kPropertyTextMax) {
-        return Fail(2, "the user folder and the file name must be shorter than 256 characters");
-    }
-    if (database.empty() || database.size() >= SK_DB_NAME_SIZE) {
-        return Fail(2, "the database name takes 1 to 31 characters");
-    }
-    if (!EnsureFolder(handheldDir)) {
-        return Fail(1, handheldDir + " is not a folder that can be used: " + std::strerror(errno));
-    }
+    std::uint8_t card = 0;
+};
 
-    CConduitLibrary conduit;
+// Reads and checks the HotSync's options; 0, or the exit code of a refusal (said on
+// standard error).
+int ReadHotSyncOptions(const COptions& options, SHotSyncSetup& setup)
+{
+    setup.handheldDir = options.Get("--handheld");
+    setup.userDir = options.Get("--user-dir");
+    setup.localFile = options.Get("--local-file");
+    setup.database = options.Get("--db", kDefaultDatabase);
+    if (setup.userDir.empty())
+        return Fail(2, "--user-dir DIR is needed for a HotSync");
+    if (setup.userDir.back() != '/')
+        setup.userDir += '/';
+    long long card = 0;
+    if (!ParseCode(options.Get("--creator", kDefaultCreator), setup.creator) ||
+        !ParseCode(options.Get("--type", kDefaultType), setup.type))
+        return Fail(2, "creator and type codes have four characters");
+    if (!ParseWhole(options.Get("--card", "0"), card) || card < 0 || card > 255)
+        return Fail(2, "--card takes a number from 0 to 255");
+    setup.card = static_cast<std::uint8_t>(card);
+    if (setup.userDir.size() > kPropertyTextMax || setup.localFile.size() > kPropertyTextMax)
+        return Fail(2, "the user folder and the file name must be shorter than 256 characters");
+    if (setup.database.empty() || setup.database.size() >= SK_DB_NAME_SIZE)
+        return Fail(2, "the database name takes 1 to 31 characters");
+    return 0;
+}
+
+// Loads the conduit named by --conduit, else the first one found: the one built beside this
+// program, one installed with it, then the library search path. False with the reason of the
+// first failure on standard error.
+bool LoadConduit(const COptions& options, CConduitLibrary& conduit)
+{
     std::vector<std::string> candidates;
     if (options.Has("--conduit")) {
         candidates.push_back(options.Get("--conduit"));
     } else {
-        // The conduit built beside this program, then one installed with it, then the
-        // library search path.
         candidates.push_back(TF_DEFAULT_CONDUIT);
         std::string self = ProgramFolder();
         if (!self.empty()) {
@@ -150,19 +157,20 @@ int RunHotSync(const COptions& options)
         candidates.push_back("libtfcond.so");
     }
     std::string firstError;
-    bool loaded = false;
     for (const std::string& candidate : candidates) {
-        if (conduit.Load(candidate)) {
-            loaded = true;
-            break;
-        }
+        if (conduit.Load(candidate))
+            return true;
         if (firstError.empty())
             firstError = conduit.Error();
     }
-    if (!loaded) {
-        return Fail(1, "cannot load the conduit: " + firstError);
-    }
+    Fail(1, "cannot load the conduit: " + firstError);
+    return false;
+}
 
+// Asks the conduit its name, version and information, as a sync manager does before it
+// runs one, and prints the answers.
+void PrintConduitInformation(const CConduitLibrary& conduit)
+{
     char name[64];
     conduit.name(name, sizeof name);
     std::uint32_t version = conduit.version();
@@ -188,17 +196,22 @@ int RunHotSync(const COptions& options)
     if (actionStatus == 0)
         std::printf(", default action %u", defaultAction);
     std::printf("\n");
+}
 
+// Lays out the property block, runs OpenConduit against the folder handheld and prints the
+// log; 0 when the conduit wrote the portfolio back, 1 otherwise.
+int RunConduit(const CConduitLibrary& conduit, const SHotSyncSetup& setup)
+{
     SkConduitProperties properties{};
     properties.blockSize = sizeof properties;
-    CopyField(properties.userDirectory, sizeof properties.userDirectory, userDir);
-    CopyField(properties.localFileName, sizeof properties.localFileName, localFile);
-    properties.databaseName = database.c_str();
-    properties.creator = creator;
-    properties.card = static_cast<std::uint8_t>(card);
-    properties.type = type;
+    CopyField(properties.userDirectory, sizeof properties.userDirectory, setup.userDir);
+    CopyField(properties.localFileName, sizeof properties.localFileName, setup.localFile);
+    properties.databaseName = setup.database.c_str();
+    properties.creator = setup.creator;
+    properties.card = setup.card;
+    properties.type = setup.type;
 
-    tf::synckit::CFolderHandheld handheld(handheldDir);
+    tf::synckit::CFolderHandheld handheld(setup.handheldDir);
     tf::synckit::SelectHandheld(&handheld);
     tf::synckit::ClearLog();
     long result = conduit.open(nullptr, &properties);
@@ -215,6 +228,22 @@ int RunHotSync(const COptions& options)
         std::printf("Handheld: %s\n", handheld.LastError().c_str());
     std::printf("OpenConduit returned %ld\n", result);
     return written ? 0 : 1;
+}
+} // namespace
+
+int RunHotSync(const COptions& options)
+{
+    SHotSyncSetup setup;
+    if (int refused = ReadHotSyncOptions(options, setup))
+        return refused;
+    if (!EnsureFolder(setup.handheldDir))
+        return Fail(1, setup.handheldDir +
+                           " is not a folder that can be used: " + std::strerror(errno));
+    CConduitLibrary conduit;
+    if (!LoadConduit(options, conduit))
+        return 1;
+    PrintConduitInformation(conduit);
+    return RunConduit(conduit, setup);
 }
 
 } // namespace tfsync
