@@ -223,9 +223,42 @@ TEST_F(HotSyncTool, ReportsWhatItCouldNotDo)
     doc.AddDefaultCategories();
     ASSERT_TRUE(WritePortfolioFile(Portfolio(), doc).bOk);
     RunResult damaged = HotSync();
+    EXPECT_EQ(damaged.exitCode, 1) << damaged.output;
     EXPECT_NE(damaged.output.find("Error reading record."), std::string::npos) << damaged.output;
-    EXPECT_NE(damaged.output.find("Handheld:"), std::string::npos) << damaged.output;
+    EXPECT_NE(damaged.output.find("[8] Handheld: " + m_strHandheld + "/TallyfernDB.pdb: "),
+              std::string::npos)
+        << damaged.output;
     EXPECT_EQ(Bytes(m_strHandheld + "/TallyfernDB.pdb"), "not a database");
+    EXPECT_EQ(Handheld("list", {}).exitCode, 1);
+}
+
+TEST_F(HotSyncTool, ViewerCutInsideItsLastRecordIsReportedAndLeftAlone)
+{
+    CBlotterSpace doc;
+    doc.AddDefaultCategories();
+    doc.m_trades.AddTail(MakeTrade(1, "AAA", 100, 10, "Personal"));
+    ASSERT_TRUE(WritePortfolioFile(Portfolio(), doc).bOk);
+    ASSERT_EQ(HotSync().exitCode, 0);
+    ASSERT_EQ(Handheld("add", {"--symbol", "NEW", "--quantity", "5", "--price", "2", "--country",
+                               "Germany"})
+                  .exitCode,
+              0);
+
+    // The new record comes last; cut away the end of its country.
+    const std::string path = m_strHandheld + "/TallyfernDB.pdb";
+    std::string cut = Bytes(path);
+    cut.resize(cut.size() - 40);
+    tf::test::WriteFileBytes(path, cut);
+
+    RunResult sync = HotSync();
+    EXPECT_EQ(sync.exitCode, 1) << sync.output;
+    EXPECT_NE(sync.output.find("[8] Handheld: " + path + ": not as long as when it was written"),
+              std::string::npos)
+        << sync.output;
+    EXPECT_EQ(Bytes(path), cut) << "a damaged viewer is left for the user to mend";
+    CBlotterSpace after;
+    ASSERT_EQ(ReadPortfolioFile(Portfolio(), after).status, PortfolioReadStatus::Read);
+    ASSERT_EQ(after.m_trades.GetCount(), 1u) << "no trade is taken from the damaged record";
     EXPECT_EQ(Handheld("list", {}).exitCode, 1);
 }
 

@@ -199,7 +199,8 @@ void PrintConduitInformation(const CConduitLibrary& conduit)
 }
 
 // Lays out the property block, runs OpenConduit against the folder handheld and prints the
-// log; 0 when the conduit wrote the portfolio back, 1 otherwise.
+// log; 0 when the conduit wrote the portfolio back and the handheld's databases were read and
+// written whole, 1 otherwise.
 int RunConduit(const CConduitLibrary& conduit, const SHotSyncSetup& setup)
 {
     SkConduitProperties properties{};
@@ -216,6 +217,12 @@ int RunConduit(const CConduitLibrary& conduit, const SHotSyncSetup& setup)
     tf::synckit::ClearLog();
     long result = conduit.open(nullptr, &properties);
     tf::synckit::SelectHandheld(nullptr);
+    // A database the handheld could not read (damaged) or store is the sync manager's own
+    // entry in the log: the conduit only saw its calls fail.
+    const bool handheldWhole = handheld.LastError().empty();
+    if (!handheldWhole)
+        SkLogAddEntry(("Handheld: " + handheld.LastError()).c_str(), tf::conduit::kActivityError,
+                      0);
 
     std::printf("HotSync log:\n");
     bool written = false;
@@ -224,10 +231,8 @@ int RunConduit(const CConduitLibrary& conduit, const SHotSyncSetup& setup)
         if (entry.activity == tf::conduit::kActivityDone)
             written = true;
     }
-    if (!handheld.LastError().empty())
-        std::printf("Handheld: %s\n", handheld.LastError().c_str());
     std::printf("OpenConduit returned %ld\n", result);
-    return written ? 0 : 1;
+    return written && handheldWhole ? 0 : 1;
 }
 } // namespace
 
