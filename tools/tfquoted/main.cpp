@@ -9,13 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/ProgramVersion.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuoteService.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tfquoted [--host ADDRESS] [--port N] [--quotes FILE]\n"
+    "usage: tfquoted --help | --version\n"
+    "       tfquoted [--host ADDRESS] [--port N] [--quotes FILE]\n"
     "                [--simulate SYMBOL=PRICE[,SYMBOL=PRICE...]] [--seed N]\n"
     "                [--version-reply TEXT] [--quiet]\n"
     "\n"
@@ -79,6 +81,10 @@ int main(int argc, char** argv)
         const bool bHasValue = i + 1 < args.size();
         if (strArg == "--help" || strArg == "-h") {
             std::cout << kUsage;
+            return 0;
+        }
+        if (strArg == "--version") {
+            std::cout << VersionLine("tfquoted");
             return 0;
         }
         if (strArg == "--quiet") {

@@ -7,7 +7,6 @@
 #include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "conduit/ConduitApi.h"
@@ -17,10 +16,6 @@
 #include "tools/tfsync/Messages.h"
 #include "tools/tfsync/Options.h"
 
-#ifndef TF_DEFAULT_CONDUIT
-#define TF_DEFAULT_CONDUIT "libtfcond.so"
-#endif
-
 namespace tfsync {
 
 namespace {
@@ -28,6 +23,9 @@ using tf::conduit::GetConduitInfoFn;
 using tf::conduit::GetConduitNameFn;
 using tf::conduit::GetConduitVersionFn;
 using tf::conduit::OpenConduitFn;
+
+// The conduit's file name, looked up as the loader looks up a library this program links.
+constexpr const char* kConduitLibrary = "libtfcond.so";
 // Texts in the property block must fit their 256-byte fields with the terminator.
 constexpr std::size_t kPropertyTextMax = 255;
 
@@ -72,18 +70,6 @@ class CConduitLibrary
     void* m_pHandle = nullptr;
     std::string m_strError;
 };
-
-// The folder of the running program, or empty.
-std::string ProgramFolder()
-{
-    char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return {};
-    std::string text(path, static_cast<std::size_t>(length));
-    std::size_t slash = text.rfind('/');
-    return slash == std::string::npos ? std::string() : text.substr(0, slash);
-}
 
 bool EnsureFolder(const std::string& path)
 {
@@ -139,31 +125,18 @@ int ReadHotSyncOptions(const COptions& options, SHotSyncSetup& setup)
     return 0;
 }
 
-// Loads the conduit named by --conduit, else the first one found: the one built beside this
-// program, one installed with it, then the library search path. False with the reason of the
-// first failure on standard error.
+// Loads the conduit named by --conduit, else libtfcond.so; false with the reason on standard
+// error.
 bool LoadConduit(const COptions& options, CConduitLibrary& conduit)
 {
-    std::vector<std::string> candidates;
-    if (options.Has("--conduit")) {
-        candidates.push_back(options.Get("--conduit"));
-    } else {
-        candidates.push_back(TF_DEFAULT_CONDUIT);
-        std::string self = ProgramFolder();
-        if (!self.empty()) {
-            candidates.push_back(self + "/libtfcond.so");
-            candidates.push_back(self + "/../" TF_INSTALL_LIBDIR "/libtfcond.so");
-        }
-        candidates.push_back("libtfcond.so");
-    }
-    std::string firstError;
-    for (const std::string& candidate : candidates) {
-        if (conduit.Load(candidate))
-            return true;
-        if (firstError.empty())
-            firstError = conduit.Error();
-    }
-    Fail(1, "cannot load the conduit: " + firstError);
+    // Without --conduit it is found through this program's own run path: the build tree's
+    // conduit for the program in the build tree, the installed one (beside the installed kit)
+    // for an installed program. Never a path fixed when the program was built.
+    const std::string path =
+        options.Has("--conduit") ? options.Get("--conduit") : std::string(kConduitLibrary);
+    if (conduit.Load(path))
+        return true;
+    Fail(1, "cannot load the conduit: " + conduit.Error());
     return false;
 }
 

@@ -110,19 +110,19 @@ TEST_F(TfportQuoteTest, RefreshPricesSavesAndPrintsTheBlotter)
 
 TEST_F(TfportQuoteTest, RefreshReportsMailFailuresOnStandardError)
 {
-    if (tf::test::LoopbackPortListens(25))
-        GTEST_SKIP() << "something listens on port 25 here";
     ASSERT_EQ(Run("init").exitCode, 0);
     ASSERT_EQ(Run("buy IBM 100 120").exitCode, 0);
     ASSERT_EQ(Run("settings --alerts on --alert-percent 0").exitCode, 0);
     m_book.Set("IBM", {131.25, 13.0, 118.25, 131.2});
     ASSERT_EQ(Run("refresh").err, ""); // threshold 0: never an alert
 
-    ASSERT_EQ(
-        Run("settings --alert-percent 5 --smtp-server 127.0.0.1 --pager p@localhost").exitCode, 0);
+    // A loopback port where nothing listens: the submission transport's one failure.
+    ASSERT_EQ(Run("settings --alert-percent 5 --pager p@localhost --smtp-server 127.0.0.1:" +
+                  std::to_string(tf::test::FreeLoopbackPort()))
+                  .exitCode,
+              0);
     RunResult refresh = Run("refresh");
     EXPECT_EQ(refresh.exitCode, 0);
-    EXPECT_EQ(refresh.err,
-              "tfport: mail: Unable to connect to server\ntfport: mail: Must be connected\n");
+    EXPECT_EQ(refresh.err, "tfport: mail: Unable to connect to server\n");
     EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, 131.25);
 }
