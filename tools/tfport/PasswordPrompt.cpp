@@ -70,12 +70,15 @@ bool ReadLine(std::string& strLine)
 
 bool ReadPassword(const std::string& strPrompt, std::string& strPassword)
 {
-    std::cerr << strPrompt << std::flush;
     bool bRead = false;
     if (isatty(STDIN_FILENO)) {
+        // Echo goes off before the prompt shows: switching it off flushes what was typed, so
+        // an answer typed straight after the prompt must not arrive before.
         CNoEcho quiet;
+        std::cerr << strPrompt << std::flush;
         bRead = ReadLine(strPassword);
     } else {
+        std::cerr << strPrompt << std::flush;
         bRead = ReadLine(strPassword);
         std::cerr << "\n";
     }
