@@ -107,7 +107,6 @@ class CBlotterDlg : public CDialog
     void FillCategoryBox();
     void SelectCategory(const std::string& strCategory);
     void ApplyColumnWidths();
-    void ArmTimerFromSettings();
     void ShowDamagedFileMessage(const std::string& strError, const std::string& strCopy);
     // Takes the trades and categories of an info.kgw that another program replaced since this
     // window last read or wrote it; the window's settings stay. True when the lists changed.

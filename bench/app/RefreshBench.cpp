@@ -7,10 +7,8 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,6 +21,7 @@
 #include "model/TradeRecord.h"
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuoteService.h"
@@ -59,18 +58,13 @@ class CPortfolioFolder
   public:
     explicit CPortfolioFolder(int nPositions)
     {
-        m_folder =
-            std::filesystem::temp_directory_path() /
-            ("tf_bench_app_" + std::to_string(::getpid()) + "_" + std::to_string(nPositions));
-        std::filesystem::create_directories(m_folder);
         CBlotterSpace doc = MakeBenchPortfolio(nPositions);
         WritePortfolioFile(Path(), doc);
     }
-    ~CPortfolioFolder() { std::filesystem::remove_all(m_folder); }
-    std::string Path() const { return (m_folder / "info.kgw").string(); }
+    std::string Path() const { return m_folder.File("info.kgw"); }
 
   private:
-    std::filesystem::path m_folder;
+    tf::test::CTempDir m_folder{"tf_bench_app"};
 };
 
 // Processes events until the window's refresh has ended.

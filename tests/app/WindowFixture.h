@@ -28,6 +28,7 @@
 #include "model/TradeRecord.h"
 #include "platform/framework/WinApp.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 
 inline QApplication& AppForTests()
@@ -193,10 +194,6 @@ class CWindowTest : public ::testing::Test
     void SetUp() override
     {
         AppForTests();
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("tf_app_" + std::to_string(::getpid()) + "_" + std::to_string(++s_nCase));
-        std::filesystem::remove_all(m_folder);
-        std::filesystem::create_directories(m_folder);
         m_strPath = (m_folder / "info.kgw").string();
     }
     void TearDown() override
@@ -204,7 +201,6 @@ class CWindowTest : public ::testing::Test
         // Mail still going out would reach a mailer of a test that has ended.
         Settle();
         m_pDlg.reset();
-        std::filesystem::remove_all(m_folder);
     }
 
     void WritePortfolio(CBlotterSpace doc) { ASSERT_TRUE(WritePortfolioFile(m_strPath, doc).bOk); }
@@ -262,7 +258,8 @@ class CWindowTest : public ::testing::Test
         return texts;
     }
 
-    std::filesystem::path m_folder;
+    tf::test::CTempDir m_dir{"tf_app"};
+    std::filesystem::path m_folder = m_dir.Path();
     std::string m_strPath;
     CScriptedQuotes m_quotes;
     std::atomic<double> m_dVersion{0};
@@ -272,5 +269,4 @@ class CWindowTest : public ::testing::Test
     CRecordingShellHost m_shell;
     CRecordingMessageBoxSink m_boxes;
     std::unique_ptr<CBlotterDlg> m_pDlg;
-    static inline int s_nCase = 0;
 };

@@ -13,6 +13,7 @@
 #include "engine/AlertTexts.h"
 #include "engine/RefreshCycle.h"
 #include "platform/keyring/SecretStore.h"
+#include "platform/text/BlotterHeadings.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
@@ -34,9 +35,8 @@ const char* ResultName(int result)
     }
 }
 
-// The grid's headings, the side heading first, and the time each price arrived.
-const char* const kHeadings[1 + kBlotterColumns] = {
-    "Security", "Last Trade", "Change", "Position", "Value", "Today's P/L", "Position P/L"};
+static_assert(kBlotterHeadingCount == kBlotterColumns, "a heading for every column");
+// Beside the grid's headings: the time each price arrived.
 const char* const kArrivedHeading = "Arrived";
 // A row whose price was not fetched in this run shows this instead of a time.
 const char* const kStoredPrice = "stored";
@@ -153,9 +153,9 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
     doc.m_strCategoryFilter = savedFilter;
     SaveForCommand(path, doc);
 
-    out << std::left << std::setw(kSymbolWidth) << kHeadings[0] << std::right;
+    out << std::left << std::setw(kSymbolWidth) << kBlotterSideHeading << std::right;
     for (int c = 0; c < kBlotterColumns; ++c)
-        out << std::setw(kCellWidth) << kHeadings[1 + c];
+        out << std::setw(kCellWidth) << kBlotterHeadings[c];
     out << std::setw(kArrivedWidth) << kArrivedHeading << "\n";
     for (const BlotterRow& row : result.rows) {
         out << std::left << std::setw(kSymbolWidth) << row.symbol << std::right;

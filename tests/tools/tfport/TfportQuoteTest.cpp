@@ -1,21 +1,14 @@
 // tfport quote and refresh against the quote service on a free loopback port.
-#include <array>
-#include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
 #include "tests/support/process/ChildProcess.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuoteService.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 struct RunResult
@@ -30,11 +23,6 @@ class TfportQuoteTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() /
-                ("tf-tfport-quote-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
         m_book.Set("IBM", {131.25, 0.75, 130.50, 131.20});
         m_book.Set("MSFT", {310.0, -2.5, 312.5, 309.9});
         m_book.Set("VOD", {0.75, 0.01, 0.74, 0.75});
@@ -42,35 +30,22 @@ class TfportQuoteTest : public ::testing::Test
         ASSERT_GT(m_nPort, 0);
         m_service.Start();
     }
-    void TearDown() override
-    {
-        m_service.Stop();
-        fs::remove_all(m_dir);
-    }
+    void TearDown() override { m_service.Stop(); }
 
     std::string Address() const { return "127.0.0.1:" + std::to_string(m_nPort); }
 
+    // args: tfport's arguments as a shell would split them.
     RunResult Run(const std::string& args)
     {
         std::string server = "127.0.0.1:" + std::to_string(m_nPort);
-        std::string errFile = (m_dir / "stderr.txt").string();
-        std::string command = "cd '" + m_dir.string() + "' && TALLYFERN_US_QUOTE_SERVER=" + server +
-                              " TALLYFERN_REGIONAL_QUOTE_SERVER=" + server + " '" + TFPORT_PATH +
-                              "' " + args + " 2>'" + errFile + "'";
-        RunResult result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::array<char, 4096> buffer{};
-        std::size_t n = 0;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            result.out.append(buffer.data(), n);
-        int status = ::pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        FILE* err = std::fopen(errFile.c_str(), "r");
-        while (err && (n = std::fread(buffer.data(), 1, buffer.size(), err)) > 0)
-            result.err.append(buffer.data(), n);
-        if (err)
-            std::fclose(err);
-        return result;
+        std::vector<std::string> argv = tf::test::SplitCommandLine(args);
+        argv.insert(argv.begin(), TFPORT_PATH);
+        tf::test::SProcessOptions options;
+        options.workingDir = m_dir.Path().string();
+        options.env = {{"TALLYFERN_US_QUOTE_SERVER", server},
+                       {"TALLYFERN_REGIONAL_QUOTE_SERVER", server}};
+        tf::test::SProcessResult process = tf::test::RunProcess(argv, options);
+        return {process.exitCode, process.out, process.err};
     }
 
     CBlotterSpace ReadBack()
@@ -81,7 +56,7 @@ class TfportQuoteTest : public ::testing::Test
         return doc;
     }
 
-    fs::path m_dir;
+    tf::test::CTempDir m_dir{"tf-tfport-quote"};
     CQuoteBook m_book;
     CQuoteService m_service{m_book, QuoteServiceOptions{}};
     int m_nPort = 0;

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuotePages.h"
 #include "tools/tfquoted/QuoteService.h"
@@ -201,8 +201,8 @@ TEST(QuoteBook, ParsesQuotesFilesAndReportsBadLines)
 
 TEST(QuoteBook, RereadsTheFileWhenItChanges)
 {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("tfquoted-test-" + std::to_string(::getpid()) + ".txt");
+    tf::test::CTempDir dir("tfquoted-test");
+    const auto path = dir / "quotes.txt";
     {
         std::ofstream(path) << "IBM 100 1\n";
     }
