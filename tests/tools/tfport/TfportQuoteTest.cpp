@@ -151,7 +151,7 @@ TEST_F(TfportQuoteTest, RefreshNamesUnreachableServersAndTakesAPerHostLimit)
     // The regional server refuses: its quote fails with the reason, the US ones arrive.
     const std::string closed = "127.0.0.1:" + std::to_string(tf::test::FreeLoopbackPort());
     tf::test::SProcessOptions options;
-    options.workingDir = m_dir.string();
+    options.workingDir = m_dir.Path().string();
     options.env = {{"TALLYFERN_US_QUOTE_SERVER", Address()},
                    {"TALLYFERN_REGIONAL_QUOTE_SERVER", closed}};
     const tf::test::SProcessResult refused =
