@@ -24,6 +24,7 @@ RefreshResult RunRefresh(CBlotterSpace& doc, bool bFetch, const QuoteFunction& q
 {
     RefreshResult result;
     const bool deduct = doc.m_bDeductBrokerage == 1;
+    const CBuyFees fees(doc);
     for (TradeRecord& trade : doc.m_trades) {
         if (!IsOpenPosition(trade))
             continue;
@@ -51,7 +52,7 @@ RefreshResult RunRefresh(CBlotterSpace& doc, bool bFetch, const QuoteFunction& q
         BlotterRow row;
         row.tradeId = trade.id;
         row.symbol = TradeSymbol(trade);
-        row.amounts = ComputeRowAmounts(trade, price, change, deduct);
+        row.amounts = ComputeRowAmounts(fees, trade, price, change, deduct);
         row.cells[0] = FormatAmount(price, 4);
         row.cells[1] = FormatAmount(change, 4);
         row.cells[2] = FormatAmount(trade.quantity, 2);
