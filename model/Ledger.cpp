@@ -163,8 +163,9 @@ LedgerResult SellBySymbol(CBlotterSpace& doc, const TradeValues& values, std::in
         return result;
     }
 
-    // Worked on a copy, so that a refusal part-way leaves the document as it was.
-    CBlotterSpace work(doc);
+    // Every check has passed; should a part still be refused, the parts before it are
+    // taken back, so the document is left as it was.
+    const std::size_t countBefore = doc.m_trades.GetCount();
     LedgerResult result;
     double remaining = values.quantity;
     double feeLeft = values.brokerFee;
@@ -178,21 +179,26 @@ LedgerResult SellBySymbol(CBlotterSpace& doc, const TradeValues& values, std::in
         part.symbol = TradeSymbol(buy);
         part.quantity = partOfBuy ? remaining : buy.quantity;
         // The last part takes what is left of the fee, so the parts add up to it exactly.
-        part.brokerFee = last ? feeLeft : values.brokerFee * part.quantity / values.quantity;
+        part.brokerFee = last ? std::max(0.0, feeLeft)
+                              : values.brokerFee * (part.quantity / values.quantity);
         if (part.category.empty())
             part.category = TradeCategory(buy);
         if (part.country.empty())
             part.country = TradeCountry(buy);
-        LedgerResult sold = AddSell(work, &buy, part, when);
-        if (sold.Refused())
+        LedgerResult sold = AddSell(doc, &buy, part, when);
+        if (sold.Refused()) {
+            while (doc.m_trades.GetCount() > countBefore)
+                doc.m_trades.RemoveAt(std::prev(doc.m_trades.end()));
+            for (const TradeRecord& touched : eligible)
+                doc.SetHolding(touched.id, touched.quantity, touched.closed);
             return sold;
+        }
         result.newIds.push_back(sold.newId);
         remaining -= part.quantity;
         feeLeft -= part.brokerFee;
         if (last)
             break;
     }
-    doc = work;
     result.bChanged = true;
     result.newId = result.newIds.front();
     return result;

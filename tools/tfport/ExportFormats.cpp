@@ -1,16 +1,20 @@
 #include "tools/tfport/ExportFormats.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <ostream>
 #include <vector>
 
-#include "platform/text/Windows1252.h"
+#include "platform/text/DateTexts.h"
 
 namespace {
-// Shortest text that reads back as the same double, in every locale.
+// Shortest text that reads back as the same double, in every locale. A value that is not
+// finite (only an old file can hold one) has no such text: it is written as no value.
 std::string Exact(double value)
 {
+    if (!std::isfinite(value))
+        return {};
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
@@ -32,8 +36,8 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"recordIndex", n(t.recordIndex), false},
         {"status", n(t.status), false},
         {"privateFlag", n(t.privateFlag), false},
-        {"category", ToUtf8(TradeCategory(t)), true},
-        {"symbol", ToUtf8(TradeSymbol(t)), true},
+        {"category", TradeCategory(t), true},
+        {"symbol", TradeSymbol(t), true},
         {"quantity", Exact(t.quantity), false},
         {"price", Exact(t.price), false},
         {"currentPrice", Exact(t.currentPrice), false},
@@ -42,7 +46,7 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"closed", n(t.closed), false},
         {"isSell", n(t.isSell), false},
         {"brokerFee", Exact(t.brokerFee), false},
-        {"country", ToUtf8(TradeCountry(t)), true},
+        {"country", TradeCountry(t), true},
         {"auxValue1", Exact(t.auxValue1), false},
         {"costPrice", Exact(t.costPrice), false},
         {"realizedPL", Exact(t.realizedPL), false},
@@ -52,10 +56,10 @@ std::vector<Field> Fields(const TradeRecord& t)
     };
 }
 
-std::string JsonString(const std::string& utf8)
+std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : utf8) {
+    for (unsigned char c : text) {
         switch (c) {
         case '"':
             out += "\\\"";
@@ -99,41 +103,6 @@ std::string CsvField(const std::string& text)
 }
 } // namespace
 
-std::string ToUtf8(const std::string& windows1252)
-{
-    std::string out;
-    for (unsigned char byte : windows1252) {
-        char32_t cp = Windows1252ToCodePoint(byte);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string IsoLocalTime(std::time_t when)
-{
-    if (when == 0)
-        return {};
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    long offset = local.tm_gmtoff;
-    char zone[32];
-    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+',
-                  (offset < 0 ? -offset : offset) / 3600,
-                  ((offset < 0 ? -offset : offset) / 60) % 60);
-    return std::string(text) + zone;
-}
-
 void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
 {
     out << "[";
@@ -145,10 +114,13 @@ void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
         for (const Field& f : Fields(trade)) {
             out << (firstField ? "" : ", ") << '"' << f.name << "\": ";
             firstField = false;
-            if (f.bQuoted)
-                out << (f.text.empty() && (std::string(f.name).find("Date") != std::string::npos)
-                            ? std::string("null")
-                            : JsonString(f.text));
+            // An empty date or number is no value: JSON's null.
+            const bool none =
+                f.text.empty() && (!f.bQuoted || std::string(f.name).find("Date") != std::string::npos);
+            if (none)
+                out << "null";
+            else if (f.bQuoted)
+                out << JsonString(f.text);
             else
                 out << f.text;
         }
