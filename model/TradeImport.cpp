@@ -172,6 +172,11 @@ class CImport
             }
         } else {
             sold = SellBySymbol(m_work, row.values, row.date);
+            if (sold.message == kMsgPositionNotOpen) {
+                result.error = Where(row) + "no open buy of " + row.values.symbol +
+                               " to sell from at that date";
+                return false;
+            }
         }
         if (sold.Refused())
             return Refused(row, sold, result);

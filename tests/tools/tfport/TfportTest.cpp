@@ -98,7 +98,7 @@ TEST_F(TfportTest, LedgerCommandsChangeTheFileAndRefusalsLeaveIt)
         {"buy X 1 1 --country Atlantis", "unknown country"},
         {"buy X one 1", "not a number"},
         {"remove 99", "no trade number 99"},
-        {"sell x 1 1", "not a trade number"},
+        {"sell x 1 1", "no open buy of x"}, // not a trade number: a symbol
         {"buy X 1", "usage"},
         {"frobnicate", "unknown command"},
     };
