@@ -34,8 +34,7 @@ std::string CategoryNameProblem(const CBlotterSpace& doc, std::string_view name)
             return "the category " + quoted + " holds a control character";
     if (IsReservedCategory(name))
         return quoted + " is reserved";
-    if (std::find(doc.m_categories.begin(), doc.m_categories.end(), name) !=
-        doc.m_categories.end())
+    if (std::find(doc.m_categories.begin(), doc.m_categories.end(), name) != doc.m_categories.end())
         return "there is already a category " + quoted;
     return {};
 }

@@ -97,8 +97,7 @@ struct SHeader
 class CRowReader
 {
   public:
-    CRowReader(const SHeader& header, const SCsvRecord& record)
-        : m_header(header), m_record(record)
+    CRowReader(const SHeader& header, const SCsvRecord& record) : m_header(header), m_record(record)
     {
     }
 
@@ -265,8 +264,7 @@ bool ReadDate(const CRowReader& in, const SHeader& header, SImportRow& row, std:
     return true;
 }
 
-bool ReadRow(const SHeader& header, const SCsvRecord& record, SImportRow& row,
-             std::string& error)
+bool ReadRow(const SHeader& header, const SCsvRecord& record, SImportRow& row, std::string& error)
 {
     if (record.fields.size() != header.width) {
         error = "line " + std::to_string(record.line) + ": " +

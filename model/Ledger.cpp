@@ -3,8 +3,7 @@
 #include <algorithm>
 
 namespace {
-LedgerResult Refuse(const char* message, const char* caption,
-                    ETradeField field = ETradeField::None)
+LedgerResult Refuse(const char* message, const char* caption, ETradeField field = ETradeField::None)
 {
     LedgerResult result;
     result.message = message;
@@ -150,10 +149,9 @@ LedgerResult SellBySymbol(CBlotterSpace& doc, const TradeValues& values, std::in
                  [when](const TradeRecord& buy) { return buy.buyDate <= when; });
     if (eligible.empty())
         return Refuse(kMsgSaleBeforeBuy, kCapDateError, ETradeField::Date);
-    std::stable_sort(eligible.begin(), eligible.end(),
-                     [](const TradeRecord& a, const TradeRecord& b) {
-                         return a.buyDate < b.buyDate;
-                     });
+    std::stable_sort(
+        eligible.begin(), eligible.end(),
+        [](const TradeRecord& a, const TradeRecord& b) { return a.buyDate < b.buyDate; });
     double held = 0;
     for (const TradeRecord& buy : eligible)
         held += buy.quantity;
@@ -179,8 +177,8 @@ LedgerResult SellBySymbol(CBlotterSpace& doc, const TradeValues& values, std::in
         part.symbol = TradeSymbol(buy);
         part.quantity = partOfBuy ? remaining : buy.quantity;
         // The last part takes what is left of the fee, so the parts add up to it exactly.
-        part.brokerFee = last ? std::max(0.0, feeLeft)
-                              : values.brokerFee * (part.quantity / values.quantity);
+        part.brokerFee =
+            last ? std::max(0.0, feeLeft) : values.brokerFee * (part.quantity / values.quantity);
         if (part.category.empty())
             part.category = TradeCategory(buy);
         if (part.country.empty())

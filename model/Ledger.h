@@ -53,8 +53,7 @@ LedgerResult AddSell(CBlotterSpace& doc, const TradeRecord* selected, const Trad
 // values takes each buy's own. All or nothing.
 LedgerResult SellBySymbol(CBlotterSpace& doc, const TradeValues& values, std::int32_t when);
 // Rewrites an open buy; with buyDate, also its purchase time (and the copy its sales hold).
-LedgerResult UpdateTrade(CBlotterSpace& doc, const TradeRecord& selected,
-                         const TradeValues& values,
+LedgerResult UpdateTrade(CBlotterSpace& doc, const TradeRecord& selected, const TradeValues& values,
                          std::optional<std::int32_t> buyDate = std::nullopt);
 // Removes a trade. A sale gives its units back to its buy (reopening it); a buy that live
 // sales still name is refused.

@@ -110,7 +110,8 @@ class CImport
             return true;
         const CategoryResult added = AddTradeCategory(m_work, name);
         if (added.Refused()) {
-            result.error = Where(row) + "cannot add the category \"" + name + "\": " + added.message;
+            result.error =
+                Where(row) + "cannot add the category \"" + name + "\": " + added.message;
             return false;
         }
         result.addedCategories.push_back(name);

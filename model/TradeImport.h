@@ -20,7 +20,7 @@
 struct SImportResult
 {
     bool bOk = false;
-    std::string error; // "line 4, quantity: ...", when refused
+    std::string error;                  // "line 4, quantity: ...", when refused
     std::vector<std::int32_t> addedIds; // the trades added, in order
     std::size_t nBuys = 0;              // buy rows added
     std::size_t nSales = 0;             // sale rows added (one may make several sales)

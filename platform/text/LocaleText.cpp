@@ -255,7 +255,8 @@ CLocaleStreamBuf::int_type CLocaleStreamBuf::overflow(int_type c)
 
 std::streamsize CLocaleStreamBuf::xsputn(const char* s, std::streamsize n)
 {
-    std::string converted = m_locale.FromWindows1252(std::string_view(s, static_cast<std::size_t>(n)));
+    std::string converted =
+        m_locale.FromWindows1252(std::string_view(s, static_cast<std::size_t>(n)));
     const auto size = static_cast<std::streamsize>(converted.size());
     return m_pTarget->sputn(converted.data(), size) == size ? n : 0;
 }

@@ -90,8 +90,7 @@ TEST(LedgerFaults, ABuysFeeIsSharedByQuantityAndTakenOnce)
     const CBuyFees closed(doc);
     TradeRecord closedBuy = Trade(doc, 1);
     EXPECT_EQ(closed.OpenShare(closedBuy), 0);
-    EXPECT_NEAR(ComputeRealizedPL(doc, kNow).ytd,
-                255.50 + 30 * 0.75 - 4.95 - 2 * 4.95, 1e-9);
+    EXPECT_NEAR(ComputeRealizedPL(doc, kNow).ytd, 255.50 + 30 * 0.75 - 4.95 - 2 * 4.95, 1e-9);
 }
 
 TEST(LedgerFaults, RemovingASaleGivesItsUnitsBackAndABuyWithSalesStays)

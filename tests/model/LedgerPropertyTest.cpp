@@ -158,8 +158,8 @@ class CRandomLedger
         TradeValues v = Values(TradeSymbol(buy), quantity, true);
         v.price = Decimal(1, 300, 2);
         v.brokerFee = Decimal(0, 10, 2);
-        LedgerResult r = Uniform(0, 1) ? AddSell(m_doc, &buy, v, m_clock)
-                                       : SellBySymbol(m_doc, v, m_clock);
+        LedgerResult r =
+            Uniform(0, 1) ? AddSell(m_doc, &buy, v, m_clock) : SellBySymbol(m_doc, v, m_clock);
         if (r.Refused()) {
             EXPECT_EQ(r.message, kMsgSellAmount) << quantity << " of " << buy.quantity;
         }
@@ -198,7 +198,8 @@ class CRandomLedger
     {
         if (m_doc.m_trades.IsEmpty())
             return;
-        const TradeRecord trade = m_doc.m_trades.begin()[Uniform(0, int(m_doc.m_trades.GetCount()) - 1)];
+        const TradeRecord trade =
+            m_doc.m_trades.begin()[Uniform(0, int(m_doc.m_trades.GetCount()) - 1)];
         bool hasSales = false;
         for (const TradeRecord& t : m_doc.m_trades)
             hasSales |= t.isSell && t.refId == trade.id;

@@ -44,8 +44,7 @@ const std::vector<STfportCommand>& TfportCommands()
         {"totals", CmdTotals, "totals [--category NAME]", "the five totals from the stored prices",
          "Prints Total Value, Position P/L, Total P/L Today and the realized P/L of the month\n"
          "and the year, from the prices the last refresh stored.\n"},
-        {"buy", CmdBuy,
-         "buy SYMBOL QTY PRICE [--fee F] [--category C] [--country X] [--date D]",
+        {"buy", CmdBuy, "buy SYMBOL QTY PRICE [--fee F] [--category C] [--country X] [--date D]",
          "record a purchase: a new open position",
          "Records a purchase. QTY must be above 0, PRICE and --fee 0 or more. The category\n"
          "must be one of the portfolio's (not \"All\"; default Unfiled); the country one\n"
@@ -83,8 +82,8 @@ const std::vector<STfportCommand>& TfportCommands()
          "rename    a category; its trades move with it\n"
          "All (every trade) and Unfiled (trades of no other category) cannot be changed.\n"},
         {"quote", CmdQuote, "quote SYMBOL [--country C] [--bid]", "fetch one quote",
-         "Fetches one quote and prints the result code, the price and the day's change.\n",
-         false, true},
+         "Fetches one quote and prints the result code, the price and the day's change.\n", false,
+         true},
         {"refresh", CmdRefresh, "refresh [--no-fetch] [--category C]",
          "price every open position, run the pager alerts, save, and print the blotter",
          "Runs the window's refresh: fetches every open position's quote (unless\n"
@@ -118,11 +117,11 @@ std::string CommandSynopsis(const std::string& name)
 const std::vector<std::string>& ValuedOptions()
 {
     static const std::vector<std::string> valued = {
-        "--file",          "--format",        "--fee",          "--category",    "--country",
-        "--symbol",        "--quantity",      "--price",        "--date",        "--auto-refresh",
-        "--interval",      "--deduct-fees",   "--use-bid",      "--check-version",
-        "--base-country",  "--external-ytd",  "--alerts",       "--alert-percent",
-        "--smtp-server",   "--mail-from",     "--pager"};
+        "--file",         "--format",      "--fee",           "--category",      "--country",
+        "--symbol",       "--quantity",    "--price",         "--date",          "--auto-refresh",
+        "--interval",     "--deduct-fees", "--use-bid",       "--check-version", "--base-country",
+        "--external-ytd", "--alerts",      "--alert-percent", "--smtp-server",   "--mail-from",
+        "--pager"};
     return valued;
 }
 

@@ -27,11 +27,11 @@ struct STfportCommand
 {
     const char* name;
     int (*run)(const CCommandLine&, std::ostream&);
-    const char* synopsis; // the arguments after "tfport"
-    const char* summary;  // one line for the overview
-    const char* details;  // the rest of its help page
-    bool bDates = false;     // its help names the date format
-    bool bCountries = false; // its help names the countries
+    const char* synopsis;      // the arguments after "tfport"
+    const char* summary;       // one line for the overview
+    const char* details;       // the rest of its help page
+    bool bDates = false;       // its help names the date format
+    bool bCountries = false;   // its help names the countries
     bool bFirstIsPath = false; // its first argument is a file name, not text
 };
 

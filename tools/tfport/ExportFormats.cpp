@@ -115,8 +115,8 @@ void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
             out << (firstField ? "" : ", ") << '"' << f.name << "\": ";
             firstField = false;
             // An empty date or number is no value: JSON's null.
-            const bool none =
-                f.text.empty() && (!f.bQuoted || std::string(f.name).find("Date") != std::string::npos);
+            const bool none = f.text.empty() &&
+                              (!f.bQuoted || std::string(f.name).find("Date") != std::string::npos);
             if (none)
                 out << "null";
             else if (f.bQuoted)

@@ -26,7 +26,8 @@ std::string ReadImportFile(const std::string& path)
         while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
             bytes.append(buffer, static_cast<std::size_t>(std::cin.gcount()));
             if (bytes.size() > kImportFileMax)
-                throw CCommandError{"standard input holds more than 32 MiB; it is not a file of trades"};
+                throw CCommandError{
+                    "standard input holds more than 32 MiB; it is not a file of trades"};
         }
         return bytes;
     }
@@ -70,8 +71,8 @@ void PrintTrade(const CBlotterSpace& doc, const CBuyFees& units, std::int32_t id
     // A buy as it was bought, before the sales in the same file took from it.
     out << verb << " trade " << t.id << ": " << (t.isSell ? "sell " : "buy ")
         << FormatAmount(t.isSell ? t.quantity : units.Bought(t), 2) << " " << TradeSymbol(t)
-        << " at "
-        << FormatAmount(t.price, 4) << " on " << IsoLocalTime(t.isSell ? t.sellDate : t.buyDate);
+        << " at " << FormatAmount(t.price, 4) << " on "
+        << IsoLocalTime(t.isSell ? t.sellDate : t.buyDate);
     if (t.isSell)
         out << " from trade " << t.refId;
     else

@@ -91,13 +91,12 @@ int CmdShow(const CCommandLine& line, std::ostream& out)
     for (const TradeRecord& t : doc.m_trades) {
         std::string state = t.isSell ? "sale" : (t.closed ? "closed" : "open");
         out << std::right << std::setw(4) << t.id << std::setw(5) << t.refId << " " << std::left
-            << std::setw(5) << (t.isSell ? "sell" : "buy") << " " << std::setw(11)
-            << TradeSymbol(t) << std::right << std::setw(14) << FormatAmount(t.quantity, 2)
-            << std::setw(14) << FormatAmount(t.price, 4) << std::setw(10)
-            << FormatAmount(t.brokerFee, 2) << "  " << std::left << std::setw(16)
-            << TradeCategory(t) << std::setw(16) << TradeCountry(t) << std::setw(14)
-            << ShortDate(t.buyDate) << std::setw(14) << ShortDate(t.sellDate) << state << ", "
-            << StatusName(t.status) << "\n";
+            << std::setw(5) << (t.isSell ? "sell" : "buy") << " " << std::setw(11) << TradeSymbol(t)
+            << std::right << std::setw(14) << FormatAmount(t.quantity, 2) << std::setw(14)
+            << FormatAmount(t.price, 4) << std::setw(10) << FormatAmount(t.brokerFee, 2) << "  "
+            << std::left << std::setw(16) << TradeCategory(t) << std::setw(16) << TradeCountry(t)
+            << std::setw(14) << ShortDate(t.buyDate) << std::setw(14) << ShortDate(t.sellDate)
+            << state << ", " << StatusName(t.status) << "\n";
     }
     out << "\nCategories (" << doc.m_categories.size() << ")\n";
     for (const std::string& category : doc.m_categories)

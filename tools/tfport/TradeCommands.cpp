@@ -135,8 +135,8 @@ int CmdSell(const CCommandLine& line, std::ostream& out)
     const int id = RequireTradeId(first);
     TradeRecord buy{};
     if (!doc.FindTrade(id, buy))
-        throw CCommandError{"there is no trade number " + first + " (to sell the symbol " +
-                            first + ", write --symbol " + first + ")"};
+        throw CCommandError{"there is no trade number " + first + " (to sell the symbol " + first +
+                            ", write --symbol " + first + ")"};
     buy = RequireLiveTrade(doc, id);
     TradeValues values;
     values.bSell = true;

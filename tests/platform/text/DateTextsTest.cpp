@@ -43,9 +43,9 @@ TEST(DateTexts, LocalDatesTimesAndOffsets)
 
 TEST(DateTexts, RefusedWithAReason)
 {
-    for (const char* form : {"", "2026-3-2", "02/03/2026", "2026-03-02T", "2026-03-02T10",
-                             "2026-03-02T10:30:5", "2026-03-02x", "2026-03-02T10:30+5",
-                             " 2026-03-02", "2026-03-02T10:30:00+24:00"})
+    for (const char* form :
+         {"", "2026-3-2", "02/03/2026", "2026-03-02T", "2026-03-02T10", "2026-03-02T10:30:5",
+          "2026-03-02x", "2026-03-02T10:30+5", " 2026-03-02", "2026-03-02T10:30:00+24:00"})
         EXPECT_NE(Refusal(form).find("is not a date in the form YYYY-MM-DD"), std::string::npos)
             << form;
     for (const char* calendar : {"2026-02-29", "2026-13-01", "2026-00-10", "2026-04-31",
@@ -54,6 +54,7 @@ TEST(DateTexts, RefusedWithAReason)
             << calendar;
     // 02:30 on the morning the clocks go forward never happened in New York.
     EXPECT_NE(Refusal("2026-03-08T02:30").find("not a time that exists"), std::string::npos);
-    for (const char* range : {"1969-12-31", "1970-01-01T00:00Z", "2038-01-19T03:14:08Z", "2100-01-01"})
+    for (const char* range :
+         {"1969-12-31", "1970-01-01T00:00Z", "2038-01-19T03:14:08Z", "2100-01-01"})
         EXPECT_NE(Refusal(range).find("outside the dates"), std::string::npos) << range;
 }

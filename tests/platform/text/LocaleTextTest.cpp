@@ -30,7 +30,8 @@ TEST(LocaleText, TextWithoutAWindows1252FormOrNotUtf8IsRefused)
     EXPECT_EQ(CodePointName(cjk.badCodePoint), "U+65E5");
 
     // Broken, overlong, surrogate and out-of-range forms are not text.
-    for (const char* bad : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xFF"}) {
+    for (const char* bad :
+         {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xFF"}) {
         STextConversion r = Utf8ToWindows1252(std::string("a") + bad + "b");
         EXPECT_FALSE(r.bOk) << bad;
         EXPECT_EQ(r.badCodePoint, 0u) << bad;

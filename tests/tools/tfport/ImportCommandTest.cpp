@@ -43,8 +43,7 @@ TEST_F(ImportCommand, AnExportReadsBackIntoANewPortfolioUnchanged)
     Ok({"settings", "--deduct-fees", "on", "--external-ytd", "100"});
     Ok({"category", "add", "Trading"});
     Ok({"buy", "IBM", "100", "120.5", "--fee", "9.95", "--date", "2026-02-10"});
-    Ok({"buy", "IBM", "50", "110", "--fee", "5", "--date", "2026-01-15", "--category",
-        "Trading"});
+    Ok({"buy", "IBM", "50", "110", "--fee", "5", "--date", "2026-01-15", "--category", "Trading"});
     Ok({"buy", "MSFT", "0.3", "400", "--date", "2026-01-20", "--country", "Canada"});
     Ok({"sell", "1", "40", "130", "--fee", "4.95"});
     Ok({"sell", "IBM", "60", "128"}); // 50 of buy 2, then 10 of buy 1
@@ -59,10 +58,10 @@ TEST_F(ImportCommand, AnExportReadsBackIntoANewPortfolioUnchanged)
 
     WriteCsv("trades.csv", csv);
     ASSERT_EQ(Tfport({"--file", "new.kgw", "init"}).exitCode, 0);
-    ASSERT_EQ(Tfport({"--file", "new.kgw", "settings", "--deduct-fees", "on", "--external-ytd",
-                      "100"})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        Tfport({"--file", "new.kgw", "settings", "--deduct-fees", "on", "--external-ytd", "100"})
+            .exitCode,
+        0);
     tf::test::SProcessResult imported = Tfport({"--file", "new.kgw", "import", "trades.csv"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_NE(imported.out.find("Added category Trading\n"), std::string::npos) << imported.out;
@@ -150,7 +149,8 @@ TEST_F(ImportCommand, TheFirstBadRowIsNamedAndNothingIsImported)
     WriteCsv("bad.csv", "symbol,quantity,price,side,date,category,country\n");
     Refused({"import", "bad.csv"}, "line 1: the header has no \"brokerFee\" column");
     WriteCsv("bad.csv", std::string(kHeader) + "X,1,1,0,buy,2026-01-05,\xE6\x97\xA5,Canada\n");
-    Refused({"import", "bad.csv"}, "bad.csv, line 2: \"\xE6\x97\xA5\" (U+65E5) has no Windows-1252");
+    Refused({"import", "bad.csv"},
+            "bad.csv, line 2: \"\xE6\x97\xA5\" (U+65E5) has no Windows-1252");
     Refused({"import", "missing.csv"}, "cannot read missing.csv");
 
     // Past the handheld's 15 categories, the row that needs the sixteenth is refused.

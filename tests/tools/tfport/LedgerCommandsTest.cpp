@@ -98,7 +98,8 @@ TEST_F(LedgerCommands, OnlyFiniteNumbersInRangeAreTaken)
         Refused({"update", "1", "--price", bad}, "price is not a finite number");
         Refused({"settings", "--external-ytd", bad}, "not a finite number");
     }
-    Refused({"buy", "Y", "-5", "1"}, "Invalid number: The quantity must be a finite number above 0.");
+    Refused({"buy", "Y", "-5", "1"},
+            "Invalid number: The quantity must be a finite number above 0.");
     Refused({"buy", "Y", "5", "-1"}, "The price per unit must be a finite number, 0 or more.");
     Refused({"buy", "Y", "5", "1", "--fee", "-1"}, "The broker fee must be a finite number");
     Refused({"sell", "1", "0", "1"}, "The quantity must be a finite number above 0.");
