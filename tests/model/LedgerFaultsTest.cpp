@@ -9,6 +9,7 @@
 #include "model/Ledger.h"
 #include "model/PortfolioFile.h"
 #include "model/Valuation.h"
+#include "tests/model/TradeValuesForTests.h"
 
 namespace {
 // 2026-03-02 and 2026-03-10, noon in New York; "now" is 2026-03-20.
@@ -18,21 +19,12 @@ constexpr std::time_t kNow = kMonday + 18 * 86400;
 
 TradeValues Values(const char* symbol, double quantity, double price, double fee = 0)
 {
-    TradeValues v;
-    v.symbol = symbol;
-    v.quantity = quantity;
-    v.price = price;
-    v.brokerFee = fee;
-    v.category = "Unfiled";
-    v.country = "United States";
-    return v;
+    return MakeTradeValues(symbol, quantity, price, fee);
 }
 
 TradeValues Sale(const char* symbol, double quantity, double price, double fee = 0)
 {
-    TradeValues v = Values(symbol, quantity, price, fee);
-    v.bSell = true;
-    return v;
+    return MakeTradeValues(symbol, quantity, price, fee, true);
 }
 
 TradeRecord Trade(const CBlotterSpace& doc, std::int32_t id)

@@ -8,6 +8,7 @@
 
 #include "model/Ledger.h"
 #include "model/Valuation.h"
+#include "tests/model/TradeValuesForTests.h"
 
 namespace {
 constexpr std::int32_t kStart = 1767286800; // 2026-01-01 12:00 New York
@@ -116,15 +117,9 @@ class CRandomLedger
         return found;
     }
 
-    TradeValues Values(const std::string& symbol, double quantity, bool sell) const
+    static TradeValues Values(const std::string& symbol, double quantity, bool sell)
     {
-        TradeValues v;
-        v.bSell = sell;
-        v.symbol = symbol;
-        v.quantity = quantity;
-        v.category = "Unfiled";
-        v.country = "United States";
-        return v;
+        return MakeTradeValues(symbol, quantity, 0, 0, sell);
     }
 
     void Buy()

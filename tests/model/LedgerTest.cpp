@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "model/PortfolioFile.h"
+#include "tests/model/TradeValuesForTests.h"
 
 namespace {
 constexpr std::int32_t kNow = 1700000000;
@@ -11,15 +12,7 @@ constexpr std::int32_t kLater = 1700086400;
 
 TradeValues Values(bool sell, const char* symbol, double quantity, double price, double fee = 0)
 {
-    TradeValues v;
-    v.bSell = sell;
-    v.symbol = symbol;
-    v.quantity = quantity;
-    v.price = price;
-    v.brokerFee = fee;
-    v.category = "Business";
-    v.country = "Canada";
-    return v;
+    return MakeTradeValues(symbol, quantity, price, fee, sell, "Business", "Canada");
 }
 
 TradeRecord Trade(const CBlotterSpace& doc, std::int32_t id)

@@ -4,6 +4,7 @@
 #include "model/Ledger.h"
 #include "model/PortfolioFile.h"
 #include "model/Valuation.h"
+#include "tests/model/TradeValuesForTests.h"
 
 namespace {
 constexpr std::int32_t kDay = 86400;
@@ -12,14 +13,7 @@ constexpr std::int32_t kStart = 1772470800; // 2026-03-02 12:00 New York
 TradeValues Values(const char* symbol, double quantity, double price, double fee = 0,
                    const char* category = "Business")
 {
-    TradeValues v;
-    v.symbol = symbol;
-    v.quantity = quantity;
-    v.price = price;
-    v.brokerFee = fee;
-    v.category = category;
-    v.country = "Canada";
-    return v;
+    return MakeTradeValues(symbol, quantity, price, fee, false, category, "Canada");
 }
 
 TradeRecord Trade(const CBlotterSpace& doc, std::int32_t id)

@@ -12,6 +12,7 @@
 #include "model/BlotterSpace.h"
 #include "model/Ledger.h"
 #include "tests/app/dialogs/DialogTestSupport.h"
+#include "tests/model/TradeValuesForTests.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
 
 namespace {
@@ -26,14 +27,7 @@ TradeValues Buy(const std::string& strSymbol, double dQuantity, double dPrice,
                 const std::string& strCategory = "Personal",
                 const std::string& strCountry = "United States")
 {
-    TradeValues values;
-    values.symbol = strSymbol;
-    values.quantity = dQuantity;
-    values.price = dPrice;
-    values.brokerFee = 9.95;
-    values.category = strCategory;
-    values.country = strCountry;
-    return values;
+    return MakeTradeValues(strSymbol, dQuantity, dPrice, 9.95, false, strCategory, strCountry);
 }
 
 CBlotterSpace NewPortfolio()

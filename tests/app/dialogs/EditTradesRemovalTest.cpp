@@ -10,6 +10,7 @@
 #include "model/Ledger.h"
 #include "model/PortfolioFile.h"
 #include "tests/app/dialogs/DialogTestSupport.h"
+#include "tests/model/TradeValuesForTests.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
 
 namespace {
@@ -19,14 +20,7 @@ constexpr std::int32_t kSold = kBought + 7 * 86400;
 
 TradeValues Values(const char* symbol, double quantity, double price, bool sell = false)
 {
-    TradeValues values;
-    values.bSell = sell;
-    values.symbol = symbol;
-    values.quantity = quantity;
-    values.price = price;
-    values.category = "Personal";
-    values.country = "United States";
-    return values;
+    return MakeTradeValues(symbol, quantity, price, 0, sell, "Personal");
 }
 
 TradeRecord Trade(const CBlotterSpace& doc, std::int32_t id)
