@@ -143,10 +143,10 @@ std::string IsoLocalTime(std::time_t when)
     std::tm local{};
     localtime_r(&when, &local);
     char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    const long offset = local.tm_gmtoff < 0 ? -local.tm_gmtoff : local.tm_gmtoff;
-    char zone[32];
-    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", local.tm_gmtoff < 0 ? '-' : '+',
-                  offset / 3600, (offset / 60) % 60);
-    return std::string(text) + zone;
+    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0)
+        return {};
+    // strftime writes the offset as +hhmm; ISO 8601 with a colon reads +hh:mm.
+    const std::string stamp = text;
+    const std::size_t minutes = stamp.size() - 2;
+    return stamp.substr(0, minutes) + ":" + stamp.substr(minutes);
 }

@@ -78,9 +78,10 @@ std::string JsonString(const std::string& text)
             break;
         default:
             if (c < 0x20) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", c);
-                out += esc;
+                constexpr const char* kHexDigits = "0123456789abcdef";
+                out += "\\u00";
+                out += kHexDigits[c >> 4];
+                out += kHexDigits[c & 0xF];
             } else {
                 out += static_cast<char>(c);
             }
