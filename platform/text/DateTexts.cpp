@@ -108,8 +108,11 @@ bool ParseDateText(std::string_view text, std::int32_t& when, std::string& error
     }
     long long seconds = 0;
     if (p.bOffset) {
-        seconds = DaysFromCivil(p.year, p.month, p.day) * 86400 + p.hour * 3600 + p.minute * 60 +
-                  p.second - p.offsetSeconds;
+        constexpr long long kDay = 86400;
+        constexpr long long kHour = 3600;
+        constexpr long long kMinute = 60;
+        seconds = DaysFromCivil(p.year, p.month, p.day) * kDay + p.hour * kHour +
+                  p.minute * kMinute + p.second - p.offsetSeconds;
     } else {
         std::tm local{};
         local.tm_year = p.year - 1900;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iconv.h>
@@ -69,6 +70,12 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
+// iconv_open reports a failure as the handle (iconv_t)-1.
+bool IconvFailed(iconv_t cd)
+{
+    return reinterpret_cast<std::intptr_t>(cd) == -1;
+}
+
 std::size_t LineAt(std::string_view text, std::size_t offset)
 {
     return 1 + static_cast<std::size_t>(
@@ -80,7 +87,7 @@ bool Iconv(const std::string& to, const std::string& from, std::string_view in, 
            std::size_t& stoppedAt)
 {
     iconv_t cd = iconv_open(to.c_str(), from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (IconvFailed(cd)) {
         stoppedAt = 0;
         return false;
     }
@@ -166,7 +173,8 @@ std::string Windows1252ToUtf8(std::string_view text)
 std::string CodePointName(char32_t codePoint)
 {
     char name[16];
-    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(codePoint));
+    if (std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(codePoint)) < 0)
+        return "U+?";
     return name;
 }
 
@@ -187,7 +195,8 @@ CLocaleText CLocaleText::FromEnvironment()
             }
         }
     }
-    std::setlocale(LC_CTYPE, saved.c_str());
+    // Back to what it was; the name came from setlocale itself, so it is valid.
+    (void)std::setlocale(LC_CTYPE, saved.c_str());
     return CLocaleText(codeset);
 }
 
@@ -197,7 +206,7 @@ CLocaleText::CLocaleText(const std::string& codeset) : m_codeset(codeset)
     m_bUtf8 = normalized == "UTF8" || IsAsciiCodeset(normalized);
     if (!m_bUtf8) {
         iconv_t cd = iconv_open(codeset.c_str(), "UTF-8");
-        if (cd == reinterpret_cast<iconv_t>(-1))
+        if (IconvFailed(cd))
             m_bUtf8 = true; // an encoding the C library does not know: UTF-8 is the best guess
         else
             iconv_close(cd);
