@@ -13,6 +13,7 @@
 
 #include "app/tray/TrayNotifyIcon.h"
 #include "engine/AlertMailer.h"
+#include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
 #include "grid/BlotterGrid.h"
 #include "model/BlotterSpace.h"
@@ -95,7 +96,11 @@ class CBlotterDlg : public CDialog
     bool MergeReplacedFile(CBlotterSpace& target);
     void ShowMergedLists();
     void ShowRows(const RefreshResult& result);
+    // A mail failure of the alert test: a desktop notification and a message box.
     void ShowMailFailure(const std::string& strText);
+    // The outcome of one alert test: a mailed alert becomes a desktop notification too.
+    void ShowAlertOnDesktop(AlertOutcome outcome, const TradeRecord& trade, double dPrice,
+                            double dChange, std::time_t now);
 
     SBlotterServices m_services;
     CBlotterGrid m_grid;

@@ -55,21 +55,6 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp)
     return length;
 }
 
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        // Windows-1252 reaches no further than the Basic Multilingual Plane.
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // iconv_open reports a failure as the handle (iconv_t)-1.
 bool IconvFailed(iconv_t cd)
 {
@@ -159,15 +144,6 @@ STextConversion Utf8ToWindows1252(std::string_view utf8)
         pos += length;
     }
     return result;
-}
-
-std::string Windows1252ToUtf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char byte : text)
-        AppendUtf8(out, Windows1252ToCodePoint(byte));
-    return out;
 }
 
 std::string CodePointName(char32_t codePoint)

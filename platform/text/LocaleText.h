@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/Windows1252.h"
+
 struct STextConversion
 {
     bool bOk = true;
@@ -23,8 +25,8 @@ struct STextConversion
 
 // UTF-8 (untrusted: any bytes) to Windows-1252; refused at the first character that is not
 // valid UTF-8 or has no Windows-1252 form.
+// (The way back, Windows1252ToUtf8, stands beside the table.)
 STextConversion Utf8ToWindows1252(std::string_view utf8);
-std::string Windows1252ToUtf8(std::string_view text);
 
 // "U+00E9"
 std::string CodePointName(char32_t codePoint);

@@ -8,28 +8,6 @@
 
 using namespace BlotterIds;
 
-namespace {
-
-// Runs fill on the first visible dialog of type T once the command has opened it.
-template <class T, class F> void WhenOpen(F fill)
-{
-    QTimer::singleShot(0, [fill] {
-        for (QWidget* pWidget : QApplication::topLevelWidgets()) {
-            if (auto* pDlg = dynamic_cast<T*>(pWidget); pDlg != nullptr && pDlg->isVisible()) {
-                fill(*pDlg);
-                return;
-            }
-        }
-    });
-}
-
-void Command(CBlotterDlg& dlg, unsigned nId)
-{
-    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, 0), 0);
-}
-
-} // namespace
-
 TEST_F(CWindowTest, PreferencesArmAndStopTheTimerAndSaveNothing)
 {
     WritePortfolio(MakePortfolio({}));

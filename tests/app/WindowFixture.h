@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
@@ -53,6 +54,26 @@ template <class F> bool PumpUntil(F done, int nMs = 3000)
     while (!done() && timer.elapsed() < nMs)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
+}
+
+// Runs act on the first visible dialog of type T once the command that the test sends next
+// has opened it (in the dialog's own event loop).
+template <class T, class F> void WhenOpen(F act)
+{
+    QTimer::singleShot(0, [act] {
+        for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+            if (auto* pDlg = dynamic_cast<T*>(pWidget); pDlg != nullptr && pDlg->isVisible()) {
+                act(*pDlg);
+                return;
+            }
+        }
+    });
+}
+
+// A menu or button command, as the window receives it.
+inline void Command(CBlotterDlg& dlg, unsigned nId)
+{
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, 0), 0);
 }
 
 inline TradeRecord MakeBuy(std::int32_t id, const std::string& strSymbol, double dQuantity,

@@ -93,9 +93,14 @@ const std::vector<STfportCommand>& TfportCommands()
          "settings [--auto-refresh on|off] [--interval MINUTES] [--deduct-fees on|off]\n"
          "           [--use-bid on|off] [--check-version on|off] [--base-country C]\n"
          "           [--external-ytd AMOUNT] [--alerts on|off] [--alert-percent 0-100]\n"
-         "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]",
+         "           [--smtp-server HOST[:PORT]] [--mail-from ADDRESS] [--pager ADDRESS]",
          "change the settings",
          "Changes the settings named, within the bounds of the preferences dialogs.\n"},
+        {"mail", CmdMail, "mail login|logout|test", "the mail server's password, and a test",
+         "login     asks for the mail server's password and stores it in the desktop keyring\n"
+         "logout    removes it from the keyring again\n"
+         "test      sends one test message to the pager address, prints the server's reply\n"
+         "          and exits 0, or prints what failed and exits 4\n"},
     };
     return commands;
 }

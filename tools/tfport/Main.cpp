@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "platform/text/LocaleText.h"
+#include "platform/text/ProgramVersion.h"
 #include "tools/tfport/Commands.h"
 
 namespace {
@@ -12,7 +13,7 @@ int Run(int argc, char** argv, const CLocaleText& locale, std::ostream& rawErr)
     try {
         CCommandLine line = ParseCommandLine(argc, argv, ValuedOptions());
         if (line.HasFlag("--version")) {
-            std::cout << "tfport " << TFPORT_VERSION << "\n";
+            std::cout << VersionLine("tfport");
             return 0;
         }
         const STfportCommand* command = FindTfportCommand(line.command);

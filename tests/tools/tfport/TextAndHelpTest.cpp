@@ -79,8 +79,9 @@ TEST_F(TextAndHelp, HelpForEveryCommandAndTheVersion)
     const std::string usage = Ok({"--help"});
     EXPECT_EQ(Ok({"-h"}), usage);
     EXPECT_EQ(Ok({"help"}), usage);
-    for (const char* command : {"init", "show", "export", "import", "totals", "buy", "sell",
-                                "update", "remove", "category", "quote", "refresh", "settings"}) {
+    for (const char* command :
+         {"init", "show", "export", "import", "totals", "buy", "sell", "update", "remove",
+          "category", "quote", "refresh", "settings", "mail"}) {
         EXPECT_NE(usage.find(std::string("  ") + command + " "), std::string::npos) << command;
         const std::string help = Ok({"help", command});
         EXPECT_EQ(help.rfind(std::string("usage: tfport ") + command, 0), 0u) << help;
