@@ -2,7 +2,7 @@
 // conduit during a HotSync) wrote into the file meanwhile.
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
-#include "engine/RefreshTimer.h"
+#include "app/PreferencesDlg.h"
 #include "model/PortfolioFile.h"
 #include "platform/framework/MessageBox.h"
 
@@ -17,16 +17,6 @@ void CBlotterDlg::ApplyColumnWidths()
     // The stored widths leave column 5 as wide as the last fit; fitting again keeps the
     // columns inside the grid also when no rows are rebuilt (a first start).
     m_grid.FitColumns(0, kBlotterColumns - 1);
-}
-
-void CBlotterDlg::ArmTimerFromSettings()
-{
-    if (m_doc.m_bAutoRefresh == 1) {
-        SetTimer(kRefreshTimer, RefreshIntervalMs(m_doc.m_nRefreshMinutes));
-        m_bTimerRunning = 1;
-    } else {
-        m_bTimerRunning = 0;
-    }
 }
 
 void CBlotterDlg::LoadPortfolio()
@@ -54,7 +44,7 @@ void CBlotterDlg::LoadPortfolio()
         m_doc.AddDefaultCategories();
     FillCategoryBox();
     SelectCategory(m_doc.m_strCategoryFilter);
-    ArmTimerFromSettings();
+    ApplyRefreshTimer(*this, m_doc.m_bAutoRefresh, m_doc.m_nRefreshMinutes, m_bTimerRunning);
     Refresh(true);
 }
 

@@ -1,6 +1,7 @@
 #include "engine/RefreshHistory.h"
 
 #include <cmath>
+#include <unordered_map>
 
 #include "engine/history/HistoryStore.h"
 
@@ -15,56 +16,37 @@ SHistoryRefresh HistoryOfRefresh(const CBlotterSpace& doc, const RefreshResult& 
     refresh.realizedMTD = result.realized.mtd;
     refresh.realizedYTD = result.realized.ytd;
     refresh.category = doc.m_strCategoryFilter;
+    refresh.quotesAsked = result.nQuotesAsked;
+    refresh.quotesFailed = result.nQuotesFailed;
+    // "symbol\0country" -> its place in refresh.quotes.
+    std::unordered_map<std::string, std::size_t> index;
+    for (const SQuoteReply& reply : result.quotes) {
+        // A failed quote is a gap in the history, never a 0.
+        if (!reply.Ok() || !std::isfinite(reply.dPrice) || !std::isfinite(reply.dChange))
+            continue;
+        // The same security asked for its bid and its last price is kept once, as it last
+        // arrived.
+        SHistoryQuote arrived{reply.arrived != 0 ? reply.arrived : when, reply.request.strSymbol,
+                              reply.request.strCountry, reply.dPrice, reply.dChange};
+        const auto [it, bNew] = index.try_emplace(
+            reply.request.strSymbol + '\0' + reply.request.strCountry, refresh.quotes.size());
+        if (bNew)
+            refresh.quotes.push_back(std::move(arrived));
+        else if (arrived.arrived >= refresh.quotes[it->second].arrived)
+            refresh.quotes[it->second] = std::move(arrived);
+    }
     return refresh;
 }
 
-CRefreshHistory::CRefreshHistory(const std::string& strPortfolioPath, Report report, Clock clock)
-    : m_strPath(HistoryPathFor(strPortfolioPath)), m_report(std::move(report)),
-      m_clock(std::move(clock))
+CRefreshHistory::CRefreshHistory(const std::string& strPortfolioPath, Report report)
+    : m_strPath(HistoryPathFor(strPortfolioPath)), m_report(std::move(report))
 {
-}
-
-QuoteFunction CRefreshHistory::Recording(QuoteFunction quote)
-{
-    m_quotes.clear();
-    m_quoteIndex.clear();
-    m_nAsked = 0;
-    m_nFailed = 0;
-    return [this, quote = std::move(quote)](const std::string& strSymbol,
-                                            const std::string& strCountry, int bUseBid,
-                                            double& dPrice, double& dChange) {
-        const int nResult = quote(strSymbol, strCountry, bUseBid, dPrice, dChange);
-        ++m_nAsked;
-        // A reply without a price is no price: the history keeps a gap, never a 0.
-        if (nResult != 0 || !(dPrice > 0) || !std::isfinite(dPrice) || !std::isfinite(dChange)) {
-            ++m_nFailed;
-            return nResult;
-        }
-        // Two positions in one security ask for it twice; the history keeps it once, as it
-        // last arrived.
-        SHistoryQuote arrived{m_clock(), strSymbol, strCountry, dPrice, dChange};
-        const auto [it, bNew] =
-            m_quoteIndex.try_emplace(strSymbol + '\0' + strCountry, m_quotes.size());
-        if (bNew)
-            m_quotes.push_back(std::move(arrived));
-        else
-            m_quotes[it->second] = std::move(arrived);
-        return nResult;
-    };
 }
 
 void CRefreshHistory::Record(const CBlotterSpace& doc, const RefreshResult& result,
                              std::time_t when)
 {
-    SHistoryRefresh refresh = HistoryOfRefresh(doc, result, when);
-    refresh.quotesAsked = m_nAsked;
-    refresh.quotesFailed = m_nFailed;
-    refresh.quotes = std::move(m_quotes);
-    m_quotes.clear();
-    m_quoteIndex.clear();
-    m_nAsked = 0;
-    m_nFailed = 0;
-
+    const SHistoryRefresh refresh = HistoryOfRefresh(doc, result, when);
     // A window runs for days: a history moved or replaced meanwhile is opened again.
     if (!m_db.StillAtPath())
         m_db.Open(m_strPath, EHistoryOpen::Create);

@@ -8,8 +8,6 @@
 #include <ctime>
 #include <functional>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
 #include "engine/RefreshCycle.h"
 #include "engine/history/HistoryDb.h"
@@ -19,16 +17,12 @@ class CRefreshHistory
 {
   public:
     using Report = std::function<void(const std::string& strText)>;
-    using Clock = std::function<std::time_t()>;
 
-    CRefreshHistory(const std::string& strPortfolioPath, Report report, Clock clock);
+    CRefreshHistory(const std::string& strPortfolioPath, Report report);
 
-    // The quote function of one refresh, wrapped so that each quote asked for is counted
-    // and each that arrives with a price is kept (once per symbol and country) for the next
-    // Record; a failed quote, or one without a price, is counted as failed.
-    QuoteFunction Recording(QuoteFunction quote);
-    // Writes the refresh that ended at `when`: its totals and the quotes kept since the last
-    // Recording.
+    // Writes the fetching refresh that ended at `when`: its totals, the counts of quotes asked
+    // and failed, and each quote that arrived with a price at its own arrival time (once per
+    // symbol and country). A failed quote writes no row.
     void Record(const CBlotterSpace& doc, const RefreshResult& result, std::time_t when);
 
     const std::string& Path() const { return m_strPath; }
@@ -40,18 +34,12 @@ class CRefreshHistory
 
     std::string m_strPath;
     Report m_report;
-    Clock m_clock;
     CHistoryDb m_db;
-    std::vector<SHistoryQuote> m_quotes;
-    // "symbol\0country" -> its place in m_quotes.
-    std::unordered_map<std::string, std::size_t> m_quoteIndex;
-    int m_nAsked = 0;
-    int m_nFailed = 0;
     bool m_bLastOk = false;
     bool m_bToldFailure = false;
     std::string m_strToldCopy;
 };
 
-// The history row of one refresh.
+// The history rows of one refresh: its totals, counts and arrived quotes.
 SHistoryRefresh HistoryOfRefresh(const CBlotterSpace& doc, const RefreshResult& result,
                                  std::time_t when);

@@ -2,10 +2,10 @@
 // history (and the write alone), and `tfport history --daily` over a history of 1,000,000
 // quote rows, run as the program a user runs and as the query inside it.
 #include <benchmark/benchmark.h>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "engine/RefreshCycle.h"
 #include "engine/RefreshHistory.h"
@@ -13,6 +13,7 @@
 #include "engine/history/HistoryStore.h"
 #include "model/PortfolioFile.h"
 #include "tests/support/process/ChildProcess.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace {
 
@@ -30,22 +31,11 @@ std::string Symbol(int n)
     return "S" + std::to_string(n);
 }
 
-class CFolder
+// A scratch folder of the benchmark, removed with it.
+class CFolder : public tf::test::CTempDir
 {
   public:
-    explicit CFolder(const std::string& strName)
-        : m_path(std::filesystem::temp_directory_path() /
-                 ("tf_bench_history_" + std::to_string(::getpid()) + "_" + strName))
-    {
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~CFolder() { std::filesystem::remove_all(m_path); }
-    std::string File(const std::string& strName) const { return (m_path / strName).string(); }
-    std::string Path() const { return m_path.string(); }
-
-  private:
-    std::filesystem::path m_path;
+    explicit CFolder(const std::string& strName) : CTempDir("tf_bench_history_" + strName) {}
 };
 
 CBlotterSpace Portfolio()
@@ -66,18 +56,28 @@ CBlotterSpace Portfolio()
     return doc;
 }
 
-int Quote(const std::string& strSymbol, const std::string&, int, double& dPrice, double& dChange)
+// Every quote arrives at once, as a quote server on loopback would answer it.
+std::vector<SQuoteReply> Quotes(const std::vector<SQuoteRequest>& requests,
+                                const SQuoteBatchOptions&)
 {
-    dPrice = 30 + static_cast<double>(strSymbol.size());
-    dChange = 0.25;
-    return 0;
+    std::vector<SQuoteReply> replies;
+    replies.reserve(requests.size());
+    for (const SQuoteRequest& request : requests) {
+        SQuoteReply reply;
+        reply.request = request;
+        reply.dPrice = 30 + static_cast<double>(request.strSymbol.size());
+        reply.dChange = 0.25;
+        reply.arrived = kFirstRefresh;
+        replies.push_back(std::move(reply));
+    }
+    return replies;
 }
 
 void BM_Refresh500WithoutHistory(benchmark::State& state)
 {
     CBlotterSpace doc = Portfolio();
     for (auto _ : state)
-        benchmark::DoNotOptimize(RunRefresh(doc, true, Quote, nullptr, kFirstRefresh));
+        benchmark::DoNotOptimize(RunRefresh(doc, true, Quotes, nullptr, kFirstRefresh));
 }
 BENCHMARK(BM_Refresh500WithoutHistory)->Unit(benchmark::kMillisecond);
 
@@ -87,10 +87,10 @@ void BM_Refresh500WithHistory(benchmark::State& state)
     CFolder folder("refresh");
     CBlotterSpace doc = Portfolio();
     std::time_t now = kFirstRefresh;
-    CRefreshHistory history(folder.File("info.kgw"), nullptr, [&now] { return now; });
+    CRefreshHistory history(folder.File("info.kgw"), nullptr);
     for (auto _ : state) {
         now += kRefreshEvery;
-        const RefreshResult result = RunRefresh(doc, true, history.Recording(Quote), nullptr, now);
+        const RefreshResult result = RunRefresh(doc, true, Quotes, nullptr, now);
         history.Record(doc, result, now);
         if (!history.LastWriteOk())
             state.SkipWithError("the history was not written");
@@ -172,7 +172,7 @@ void DailyByProgram(benchmark::State& state, std::vector<std::string> args)
 {
     const CFolder& folder = MillionRowFolder();
     tf::test::SProcessOptions options;
-    options.workingDir = folder.Path();
+    options.workingDir = folder.Path().string();
     args.insert(args.begin(), TFPORT_PATH);
     std::size_t nBytes = 0;
     for (auto _ : state) {

@@ -9,16 +9,17 @@
 
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace {
 constexpr int kTrades = 100000;
 
 const std::string& BenchPath()
 {
+    // Removed with everything in it when the program ends.
+    static const tf::test::CTempDir folder("tf-bench");
     static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() /
-                         ("tf-bench-" + std::to_string(::getpid()) + ".kgw"))
-                            .string();
+        std::string p = folder.File("info.kgw");
         CBlotterSpace doc;
         doc.AddDefaultCategories();
         for (int i = 1; i <= kTrades; ++i) {
@@ -33,7 +34,6 @@ const std::string& BenchPath()
             doc.m_trades.AddTail(t);
         }
         WritePortfolioFile(p, doc);
-        std::atexit([] { std::filesystem::remove(BenchPath()); });
         return p;
     }();
     return path;

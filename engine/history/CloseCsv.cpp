@@ -1,5 +1,6 @@
 #include "engine/history/CloseCsv.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -8,8 +9,9 @@
 #include <utility>
 
 #include "model/TradeRecord.h"
+#include "platform/text/CsvReader.h"
+#include "platform/text/LocaleText.h"
 #include "platform/text/Numbers.h"
-#include "platform/text/Windows1252.h"
 
 namespace {
 
@@ -23,50 +25,6 @@ std::string_view Trim(std::string_view text)
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
-}
-
-// Splits one line at its commas; a field in double quotes may hold commas and doubled quotes.
-bool SplitFields(std::string_view line, std::vector<std::string>& fields)
-{
-    fields.clear();
-    std::size_t i = 0;
-    while (true) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        std::string field;
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            bool bClosed = false;
-            while (i < line.size()) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    bClosed = true;
-                    ++i;
-                    break;
-                }
-                field += line[i++];
-            }
-            if (!bClosed)
-                return false;
-            while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-                ++i;
-            if (i < line.size() && line[i] != ',')
-                return false;
-        } else {
-            const std::size_t comma = line.find(',', i);
-            const std::size_t end = comma == std::string_view::npos ? line.size() : comma;
-            field = std::string(Trim(line.substr(i, end - i)));
-            i = end;
-        }
-        fields.push_back(std::move(field));
-        if (i >= line.size())
-            return true;
-        ++i; // the comma
-    }
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
@@ -99,12 +57,15 @@ std::string CheckRow(const std::vector<std::string>& fields, const SLocalDate& t
 {
     if (fields.size() != kFieldCount)
         return "expected 3 fields (date,symbol,close), found " + std::to_string(fields.size());
-    if (!ParseIsoDate(fields[0], row.date))
-        return "the date is not a date as YYYY-MM-DD: " + Quoted(fields[0]);
+    std::string dateError;
+    if (!ParseLocalDate(fields[0], row.date, dateError))
+        return "the date " + dateError;
     if (today < row.date)
         return "the date " + fields[0] + " is after today";
-    if (!Utf8ToWindows1252(fields[1], row.symbol))
-        return "the symbol is not UTF-8 text";
+    STextConversion symbol = Utf8ToWindows1252(fields[1]);
+    if (!symbol.bOk)
+        return "the symbol is not text the portfolio can hold";
+    row.symbol = std::move(symbol.text);
     if (row.symbol.empty())
         return "the symbol is empty";
     if (row.symbol.size() > kSymbolMax)
@@ -128,52 +89,49 @@ SCloseCsv ParseCloseCsv(std::string_view text, const SLocalDate& today)
     SCloseCsv result;
     if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
         text.remove_prefix(kByteOrderMark.size());
-
-    std::set<std::pair<SLocalDate, std::string>> seen;
-    std::vector<std::string> fields;
-    bool bHeader = false;
-    std::size_t nLine = 0;
-    const auto refuse = [&result, &nLine](const std::string& why) {
+    const auto refuse = [&result](std::size_t nLine, const std::string& why) {
         result.rows.clear();
         result.error = "line " + std::to_string(nLine) + ": " + why;
         return result;
     };
-    while (!text.empty()) {
-        ++nLine;
-        const std::size_t eol = text.find('\n');
-        std::string_view line = text.substr(0, eol);
-        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.size() > kMaxCloseLineBytes)
-            return refuse("the line is longer than " + std::to_string(kMaxCloseLineBytes) +
-                          " bytes");
-        if (line.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos)
-            return refuse("the line holds a carriage return or a zero byte");
-        if (Trim(line).empty())
-            continue;
-        if (!SplitFields(line, fields))
-            return refuse("the fields are not comma-separated values (an unclosed quote?)");
-        if (!bHeader) {
-            if (fields.size() != kFieldCount || !EqualsNoCase(fields[0], "date") ||
-                !EqualsNoCase(fields[1], "symbol") || !EqualsNoCase(fields[2], "close"))
-                return refuse("the first line must be the header date,symbol,close");
-            bHeader = true;
-            continue;
-        }
-        if (result.rows.size() == kMaxCloseRows)
-            return refuse("more than " + std::to_string(kMaxCloseRows) +
-                          " closes in one file; split it into smaller files");
-        SCloseRow row;
-        if (std::string why = CheckRow(fields, today, row); !why.empty())
-            return refuse(why);
-        if (!seen.emplace(row.date, row.symbol).second)
-            return refuse("a second close for " + Quoted(fields[1]) + " on " + fields[0]);
-        result.rows.push_back(std::move(row));
+    if (text.find('\0') != std::string_view::npos) {
+        const std::size_t nLine =
+            1 +
+            static_cast<std::size_t>(std::count(
+                text.begin(), text.begin() + static_cast<std::ptrdiff_t>(text.find('\0')), '\n'));
+        return refuse(nLine, "the line holds a zero byte");
     }
-    if (!bHeader) {
+    SCsvResult csv = ReadCsv(text);
+    if (!csv.bOk)
+        return refuse(csv.errorLine, "the fields are not comma-separated values: " + csv.error);
+    if (csv.records.empty()) {
         result.error = "the file is empty: it needs the header date,symbol,close";
         return result;
+    }
+    const std::vector<std::string>& header = csv.records.front().fields;
+    if (header.size() != kFieldCount || !EqualsNoCase(Trim(header[0]), "date") ||
+        !EqualsNoCase(Trim(header[1]), "symbol") || !EqualsNoCase(Trim(header[2]), "close"))
+        return refuse(csv.records.front().line,
+                      "the first line must be the header date,symbol,close");
+
+    std::set<std::pair<SLocalDate, std::string>> seen;
+    std::vector<std::string> fields;
+    for (std::size_t i = 1; i < csv.records.size(); ++i) {
+        const std::size_t nLine = csv.records[i].line;
+        if (result.rows.size() == kMaxCloseRows)
+            return refuse(nLine, "more than " + std::to_string(kMaxCloseRows) +
+                                     " closes in one file; split it into smaller files");
+        fields.clear();
+        for (const std::string& field : csv.records[i].fields)
+            fields.emplace_back(Trim(field));
+        if (fields.size() == 1 && fields[0].empty())
+            continue; // a line of blanks
+        SCloseRow row;
+        if (std::string why = CheckRow(fields, today, row); !why.empty())
+            return refuse(nLine, why);
+        if (!seen.emplace(row.date, row.symbol).second)
+            return refuse(nLine, "a second close for " + Quoted(fields[1]) + " on " + fields[0]);
+        result.rows.push_back(std::move(row));
     }
     result.bOk = true;
     return result;

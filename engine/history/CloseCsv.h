@@ -16,8 +16,6 @@ constexpr std::size_t kMaxCloseFileBytes = 64u << 20;
 // Closes of one import, which are held in memory until the file is checked whole: four years
 // of 1,000 symbols. A longer past comes in several files.
 constexpr std::size_t kMaxCloseRows = 1000000;
-// A date, a ten-character symbol and a price never need more; a longer line is not ours.
-constexpr std::size_t kMaxCloseLineBytes = 256;
 // A close above this is a typing error, not a price.
 constexpr double kMaxClosePrice = 1e12;
 
@@ -36,8 +34,9 @@ struct SCloseCsv
 };
 
 // Reads the text (UTF-8, with or without a byte-order mark, lines ending in LF or CR LF,
-// fields optionally in double quotes). A date after today, a symbol not fit for a trade, a
-// close that is not a positive number, and the same symbol twice on one day are refused.
+// fields optionally in double quotes, dates as every date of the program is written). A date after
+// today, a symbol not fit for a trade, a close that is not a positive number, and the same symbol
+// twice on one day are refused.
 SCloseCsv ParseCloseCsv(std::string_view text, const SLocalDate& today);
 
 // The file's bytes, up to kMaxCloseFileBytes; false with a reason otherwise.

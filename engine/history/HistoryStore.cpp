@@ -3,17 +3,19 @@
 #include <cstdint>
 #include <limits>
 #include <sqlite3.h>
+#include <utility>
 
 #include "engine/history/SqlStatement.h"
-#include "platform/text/Windows1252.h"
+#include "platform/text/LocaleText.h"
 
 namespace {
 
-// Texts written by another program may not be UTF-8; they are kept byte for byte.
+// Texts written by another program may not be UTF-8 (or not fit for Windows-1252); they are
+// kept byte for byte.
 std::string FromDb(const std::string& utf8)
 {
-    std::string text;
-    return Utf8ToWindows1252(utf8, text) ? text : utf8;
+    STextConversion text = Utf8ToWindows1252(utf8);
+    return text.bOk ? std::move(text.text) : utf8;
 }
 
 std::int64_t Since(const SHistoryRange& range)

@@ -1,6 +1,9 @@
 #include "engine/history/LocalDays.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include "platform/text/DateTexts.h"
 
 namespace {
 
@@ -15,17 +18,6 @@ int DaysInMonth(int year, int month)
     return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
 }
 
-bool Digits(std::string_view text, int& value)
-{
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
-}
-
 std::time_t LocalMidnight(int year, int month, int day)
 {
     std::tm local{};
@@ -38,21 +30,12 @@ std::time_t LocalMidnight(int year, int month, int day)
 
 } // namespace
 
-bool ParseIsoDate(std::string_view text, SLocalDate& out)
+bool ParseLocalDate(std::string_view text, SLocalDate& date, std::string& error)
 {
-    // The first year of the program's dates; the last that its 32-bit dates reach.
-    constexpr int kFirstYear = 1970;
-    constexpr int kLastYear = 2037;
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+    std::int32_t when = 0;
+    if (!ParseDateText(text, when, error))
         return false;
-    SLocalDate date;
-    if (!Digits(text.substr(0, 4), date.year) || !Digits(text.substr(5, 2), date.month) ||
-        !Digits(text.substr(8, 2), date.day))
-        return false;
-    if (date.year < kFirstYear || date.year > kLastYear || date.month < 1 || date.month > 12 ||
-        date.day < 1 || date.day > DaysInMonth(date.year, date.month))
-        return false;
-    out = date;
+    date = LocalDateOf(when);
     return true;
 }
 

@@ -20,8 +20,10 @@ struct SLocalDate
     }
 };
 
-// "2026-03-05": four-digit year from 1970, two-digit month and day of a real calendar date.
-bool ParseIsoDate(std::string_view text, SLocalDate& out);
+// The local day of a date as the program reads dates everywhere (ParseDateText: a day, or a
+// day and a time); false with the reason in `error`.
+bool ParseLocalDate(std::string_view text, SLocalDate& date, std::string& error);
+// "2026-03-05"
 std::string IsoDateText(const SLocalDate& date);
 
 SLocalDate LocalDateOf(std::time_t when);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <set>
+#include <string>
 #include <string_view>
 
 #include "engine/history/CloseCsv.h"
@@ -20,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::set<std::pair<SLocalDate, std::string>> seen;
     for (const SCloseRow& row : csv.rows) {
         SLocalDate again;
-        if (!ParseIsoDate(IsoDateText(row.date), again) || !(again == row.date) || today < row.date)
+        std::string error;
+        if (!ParseLocalDate(IsoDateText(row.date), again, error) || !(again == row.date) ||
+            today < row.date)
             std::abort();
         if (row.symbol.empty() || row.symbol.size() > kSymbolMax)
             std::abort();

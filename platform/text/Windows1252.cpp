@@ -18,16 +18,26 @@ char32_t Windows1252ToCodePoint(unsigned char byte)
     return byte;
 }
 
-char CodePointToWindows1252(char32_t codePoint)
+bool TryCodePointToWindows1252(char32_t codePoint, char& byte)
 {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
-        return static_cast<char>(codePoint);
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+        byte = static_cast<char>(codePoint);
+        return true;
+    }
     for (int i = 0; i < 32; ++i) {
         char32_t mapped = kHighControls[i] ? kHighControls[i] : static_cast<char32_t>(0x80 + i);
-        if (mapped == codePoint)
-            return static_cast<char>(0x80 + i);
+        if (mapped == codePoint) {
+            byte = static_cast<char>(0x80 + i);
+            return true;
+        }
     }
-    return '?';
+    return false;
+}
+
+char CodePointToWindows1252(char32_t codePoint)
+{
+    char byte = '?';
+    return TryCodePointToWindows1252(codePoint, byte) ? byte : '?';
 }
 
 std::string Windows1252ToUtf8(std::string_view windows1252)
@@ -47,51 +57,4 @@ std::string Windows1252ToUtf8(std::string_view windows1252)
         }
     }
     return out;
-}
-
-bool Utf8ToWindows1252(std::string_view utf8, std::string& out)
-{
-    out.clear();
-    out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            ++i;
-            continue;
-        }
-        int nMore = 0;
-        char32_t cp = 0;
-        char32_t least = 0; // the smallest code point this length may carry
-        if ((lead & 0xE0) == 0xC0) {
-            nMore = 1;
-            cp = lead & 0x1F;
-            least = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            nMore = 2;
-            cp = lead & 0x0F;
-            least = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            nMore = 3;
-            cp = lead & 0x07;
-            least = 0x10000;
-        } else {
-            return false;
-        }
-        if (utf8.size() - i <= static_cast<std::size_t>(nMore))
-            return false;
-        for (int k = 1; k <= nMore; ++k) {
-            const unsigned char next =
-                static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        out += CodePointToWindows1252(cp);
-        i += static_cast<std::size_t>(nMore) + 1;
-    }
-    return true;
 }

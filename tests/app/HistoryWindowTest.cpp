@@ -80,7 +80,8 @@ TEST_F(CHistoryWindowTest, FetchingRefreshesWriteTheHistoryAndNoneForFailedQuote
     EXPECT_EQ(dlg.HistoryPath(), HistoryFile());
     EXPECT_EQ(Count("refresh"), 1) << "the start's fetching refresh";
     EXPECT_EQ(Count("quote"), 2) << "IBM once, MSFT once, nothing for NOPE";
-    EXPECT_EQ(QueryNumber(HistoryFile(), "SELECT quotes_asked FROM refresh"), 4);
+    EXPECT_EQ(QueryNumber(HistoryFile(), "SELECT quotes_asked FROM refresh"), 3)
+        << "IBM is asked for once for both of its lots";
     EXPECT_EQ(QueryNumber(HistoryFile(), "SELECT quotes_failed FROM refresh"), 1);
     EXPECT_EQ(QueryNumber(HistoryFile(), "SELECT arrived FROM quote LIMIT 1"), m_now);
 
@@ -91,6 +92,7 @@ TEST_F(CHistoryWindowTest, FetchingRefreshesWriteTheHistoryAndNoneForFailedQuote
     EXPECT_EQ(Count("refresh"), 1);
     m_now += 60;
     dlg.Refresh(true);
+    Settle();
     EXPECT_EQ(Count("refresh"), 2);
     EXPECT_EQ(QueryNumber(HistoryFile(), "SELECT CAST(total_value * 100 AS INTEGER) FROM refresh "
                                          "WHERE id = 2"),
@@ -98,32 +100,39 @@ TEST_F(CHistoryWindowTest, FetchingRefreshesWriteTheHistoryAndNoneForFailedQuote
         << "the totals as shown, for the category shown";
     EXPECT_EQ(history_test::QueryText(HistoryFile(), "SELECT category FROM refresh WHERE id = 2"),
               "Business");
-    EXPECT_EQ(dlg.StatusText(), "");
+    EXPECT_EQ(dlg.StatusText(), "1 quote failed: NOPE (no price in the reply)")
+        << "the history adds nothing to say when it was written";
 }
 
 TEST_F(CHistoryWindowTest, AHistoryThatCannotBeWrittenIsToldOnceAndThePortfolioIsSaved)
 {
     tf::test::CSqliteFaultScope faults;
-    WritePortfolio(MakePortfolio({MakeBuy(1, "IBM", 100, 120)}));
+    WritePortfolio(MakePortfolio({MakeBuy(1, "IBM", 100, 120), MakeBuy(2, "NOPE", 1, 1)}));
     m_quotes.answers["IBM"] = {0, 131.25, 0.75};
     CBlotterDlg& dlg = Open();
     ASSERT_EQ(Count("refresh"), 1);
+    const std::string strFailed = "1 quote failed: NOPE (no price in the reply)";
+    ASSERT_EQ(dlg.StatusText(), strFailed);
 
     testing::internal::CaptureStderr();
     tf::test::CSqliteFaults::FailWritesFrom(1);
+    const std::string strTold =
+        "Price history not written (" + HistoryFile() + "): the disk is full";
     for (double dPrice : {132.0, 133.0, 134.0}) {
         m_quotes.answers["IBM"] = {0, dPrice, 1.0};
         dlg.Refresh(true);
+        Settle();
         EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, dPrice) << "saved as always";
+        // Told on the refresh that found it, beside what the refresh itself has to say; the
+        // refreshes after it say only their own.
+        EXPECT_EQ(dlg.StatusText(), dPrice == 132.0 ? strFailed + "; " + strTold : strFailed);
     }
     tf::test::CSqliteFaults::FailWritesFrom(0);
-    const std::string strTold =
-        "Price history not written (" + HistoryFile() + "): the disk is full";
-    EXPECT_EQ(dlg.StatusText(), strTold);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "tallyfern: " + strTold + "\n")
         << "said once a run";
     EXPECT_EQ(Count("refresh"), 1);
     dlg.Refresh(true);
+    Settle();
     EXPECT_EQ(Count("refresh"), 2) << "the next refresh writes again";
 
     // Another program leaves a damaged file in its place: moved aside, told once, and the
@@ -132,15 +141,15 @@ TEST_F(CHistoryWindowTest, AHistoryThatCannotBeWrittenIsToldOnceAndThePortfolioI
     std::filesystem::rename(HistoryFile() + ".new", HistoryFile());
     testing::internal::CaptureStderr();
     dlg.Refresh(true);
+    Settle();
+    const std::string strDamaged =
+        "The price history was damaged; it is kept as " + HistoryFile() + ".damaged-";
+    EXPECT_EQ(dlg.StatusText().rfind(strFailed + "; " + strDamaged, 0), 0u) << dlg.StatusText();
     dlg.Refresh(true);
+    Settle();
     const std::string strErr = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(strErr.rfind("tallyfern: The price history was damaged; it is kept as " +
-                               HistoryFile() + ".damaged-",
-                           0),
-              0u)
-        << strErr;
+    EXPECT_EQ(strErr.rfind("tallyfern: " + strDamaged, 0), 0u) << strErr;
     EXPECT_EQ(std::count(strErr.begin(), strErr.end(), '\n'), 1);
-    EXPECT_EQ(dlg.StatusText().rfind("The price history was damaged", 0), 0u);
     EXPECT_EQ(Count("refresh"), 2);
     EXPECT_TRUE(m_boxes.Boxes().empty()) << "no message box for the history";
 }
@@ -166,8 +175,10 @@ TEST_F(CHistoryWindowTest, TheWindowAndTfportRefreshingAtOnceBothLand)
                               "for i in 1 2 3 4 5 6 7 8; do '" TFPORT_PATH "' refresh >/dev/null "
                               "|| exit 1; done"},
                              options));
-    for (int i = 0; i < kEach; ++i)
+    for (int i = 0; i < kEach; ++i) {
         dlg.Refresh(true);
+        Settle();
+    }
     const auto result = tfport.Wait();
     service.Stop();
     EXPECT_EQ(result.exitCode, 0) << result.err;

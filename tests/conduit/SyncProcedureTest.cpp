@@ -66,6 +66,7 @@ TEST_F(SyncProcedure, FirstSyncFillsANewViewerWithOpenTradesCategoriesAndSummary
     sale.isSell = 1;
     sale.closed = 1;
     sale.refId = 2;
+    sale.costPrice = 20; // a sale keeps its buy's price as it was sold
     sale.brokerFee = 5;
     sale.sellDate = 1772463600; // this month
     doc.m_trades.AddTail(sale);
@@ -81,6 +82,7 @@ TEST_F(SyncProcedure, FirstSyncFillsANewViewerWithOpenTradesCategoriesAndSummary
     january.isSell = 1;
     january.closed = 1;
     january.refId = 7;
+    january.costPrice = 10;
     january.sellDate = 1768921200; // this year, another month
     doc.m_trades.AddTail(january);
     WritePortfolio(doc);
@@ -235,8 +237,17 @@ TEST_F(SyncProcedure, WritingCategoriesPutsEachIntoItsOwnSlot)
     CCategory* dee = nullptr;
     ASSERT_EQ(manager.FindIndex(4, &dee), kCatOk);
     EXPECT_EQ(dee->GetName(), "Dee");
+
+    // A changed name lands in its category's own slot; the gap at slot 3 stays a gap.
+    dee->SetName("Dii");
     EXPECT_EQ(sync.WriteHandheldCategories(m_props, handle, manager), 0);
-    EXPECT_EQ(Viewer().appInfo, before);
+    std::vector<std::uint8_t> expected = before;
+    const std::size_t slot4 = 2 + 16 * 4;
+    const std::string name = "Dii";
+    for (std::size_t i = 0; i < 16; ++i)
+        expected.at(slot4 + i) = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0;
+    ASSERT_NE(expected, before);
+    EXPECT_EQ(Viewer().appInfo, expected);
     SkCloseDatabase(handle);
 }
 

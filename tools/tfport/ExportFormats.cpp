@@ -1,15 +1,20 @@
 #include "tools/tfport/ExportFormats.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <ostream>
 #include <vector>
 
-#include "platform/text/Windows1252.h"
+#include "platform/text/DateTexts.h"
 
 namespace {
-// Shortest text that reads back as the same double, in every locale.
+// Shortest text that reads back as the same double, in every locale. A value that is not
+// finite (only an old file can hold one) has no such text: it is written as no value.
 std::string Exact(double value)
 {
+    if (!std::isfinite(value))
+        return {};
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
@@ -31,8 +36,8 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"recordIndex", n(t.recordIndex), false},
         {"status", n(t.status), false},
         {"privateFlag", n(t.privateFlag), false},
-        {"category", ToUtf8(TradeCategory(t)), true},
-        {"symbol", ToUtf8(TradeSymbol(t)), true},
+        {"category", TradeCategory(t), true},
+        {"symbol", TradeSymbol(t), true},
         {"quantity", Exact(t.quantity), false},
         {"price", Exact(t.price), false},
         {"currentPrice", Exact(t.currentPrice), false},
@@ -41,7 +46,7 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"closed", n(t.closed), false},
         {"isSell", n(t.isSell), false},
         {"brokerFee", Exact(t.brokerFee), false},
-        {"country", ToUtf8(TradeCountry(t)), true},
+        {"country", TradeCountry(t), true},
         {"auxValue1", Exact(t.auxValue1), false},
         {"costPrice", Exact(t.costPrice), false},
         {"realizedPL", Exact(t.realizedPL), false},
@@ -50,18 +55,12 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"sellDate", IsoLocalTime(t.sellDate), true},
     };
 }
-
 } // namespace
 
-std::string ToUtf8(const std::string& windows1252)
-{
-    return Windows1252ToUtf8(windows1252);
-}
-
-std::string JsonString(const std::string& utf8)
+std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : utf8) {
+    for (unsigned char c : text) {
         switch (c) {
         case '"':
             out += "\\\"";
@@ -104,20 +103,6 @@ std::string CsvField(const std::string& text)
     }
     return out + "\"";
 }
-std::string IsoLocalTime(std::time_t when)
-{
-    if (when == 0)
-        return {};
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[40];
-    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0)
-        return {};
-    // strftime writes the offset as +hhmm; ISO 8601 with a colon reads +hh:mm.
-    const std::string stamp = text;
-    const std::size_t minutes = stamp.size() - 2;
-    return stamp.substr(0, minutes) + ":" + stamp.substr(minutes);
-}
 
 void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
 {
@@ -130,10 +115,13 @@ void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
         for (const Field& f : Fields(trade)) {
             out << (firstField ? "" : ", ") << '"' << f.name << "\": ";
             firstField = false;
-            if (f.bQuoted)
-                out << (f.text.empty() && (std::string(f.name).find("Date") != std::string::npos)
-                            ? std::string("null")
-                            : JsonString(f.text));
+            // An empty date or number is no value: JSON's null.
+            const bool none = f.text.empty() &&
+                              (!f.bQuoted || std::string(f.name).find("Date") != std::string::npos);
+            if (none)
+                out << "null";
+            else if (f.bQuoted)
+                out << JsonString(f.text);
             else
                 out << f.text;
         }

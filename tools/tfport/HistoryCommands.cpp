@@ -1,22 +1,18 @@
 // history: the portfolio's value over time (or one symbol's prices) from the price history
 // beside the portfolio, and `history import FILE` to bring in past daily closes.
+#include <cstdint>
 #include <ctime>
 #include <iostream>
 #include <ostream>
 
 #include "engine/history/CloseImport.h"
 #include "engine/history/HistoryQuery.h"
-#include "platform/text/Windows1252.h"
+#include "platform/text/DateTexts.h"
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/ExportFormats.h"
 #include "tools/tfport/HistoryOutput.h"
 
 namespace {
-
-const char* const kHistoryUsage =
-    "usage: tfport history [--symbol S] [--since DATE] [--until DATE] [--daily]"
-    " [--format table|csv|json]\n"
-    "       tfport history import FILE";
 
 EHistoryFormat RequireFormat(const CCommandLine& line)
 {
@@ -30,30 +26,31 @@ EHistoryFormat RequireFormat(const CCommandLine& line)
     throw CCommandError{"--format must be table, csv or json, not \"" + format + "\"", 2};
 }
 
-std::optional<SLocalDate> OptionalDate(const CCommandLine& line, const char* pszName)
+// A date option as every date of tfport is written. A day alone stands for the whole day:
+// its first second for --since, its last for --until.
+std::optional<std::time_t> OptionalDate(const CCommandLine& line, const char* pszName,
+                                        bool bEndOfDay)
 {
     const auto text = line.Option(pszName);
     if (!text)
         return std::nullopt;
-    SLocalDate date;
-    if (!ParseIsoDate(*text, date))
-        throw CCommandError{
-            std::string(pszName) + " needs a date as YYYY-MM-DD, not \"" + *text + "\"", 2};
-    return date;
+    std::int32_t when = 0;
+    std::string error;
+    if (!ParseDateText(*text, when, error))
+        throw CCommandError{std::string(pszName) + ": " + error, 2};
+    const bool bDayOnly = text->find('T') == std::string::npos;
+    return bDayOnly && bEndOfDay ? EndOfLocalDay(LocalDateOf(when)) : std::time_t{when};
 }
 
 SHistoryRange RequireRange(const CCommandLine& line)
 {
-    const auto since = OptionalDate(line, "--since");
-    const auto until = OptionalDate(line, "--until");
-    if (since && until && *until < *since)
-        throw CCommandError{
-            "--until " + IsoDateText(*until) + " comes before --since " + IsoDateText(*since), 2};
     SHistoryRange range;
-    if (since)
-        range.since = StartOfLocalDay(*since);
-    if (until)
-        range.until = EndOfLocalDay(*until);
+    range.since = OptionalDate(line, "--since", false);
+    range.until = OptionalDate(line, "--until", true);
+    if (range.since && range.until && *range.until < *range.since)
+        throw CCommandError{"--until " + *line.Option("--until") + " comes before --since " +
+                                *line.Option("--since"),
+                            2};
     return range;
 }
 
@@ -107,7 +104,7 @@ void WriteValues(EHistoryFormat format, const std::vector<SValuePoint>& points, 
         rows.push_back({SHistoryCell::At(p.time), SHistoryCell::Amount(p.totalValue, 2),
                         SHistoryCell::Amount(p.positionPL, 2), Optional(p.plToday, 2),
                         Optional(p.realizedMTD, 2), Optional(p.realizedYTD, 2),
-                        SHistoryCell::Text(ToUtf8(p.category)), Optional(p.quotesAsked),
+                        SHistoryCell::Text(p.category), Optional(p.quotesAsked),
                         Optional(p.quotesFailed),
                         SHistoryCell::Text(p.bComputed ? "computed" : "refresh")});
     }
@@ -123,8 +120,8 @@ void WritePrices(EHistoryFormat format, const std::vector<SPricePoint>& points, 
     std::vector<std::vector<SHistoryCell>> rows;
     rows.reserve(points.size());
     for (const SPricePoint& p : points) {
-        rows.push_back({SHistoryCell::At(p.time), SHistoryCell::Text(ToUtf8(p.symbol)),
-                        SHistoryCell::Text(ToUtf8(p.country)), SHistoryCell::Amount(p.price, 4),
+        rows.push_back({SHistoryCell::At(p.time), SHistoryCell::Text(p.symbol),
+                        SHistoryCell::Text(p.country), SHistoryCell::Amount(p.price, 4),
                         Optional(p.change, 4),
                         SHistoryCell::Text(p.bImported ? "import" : "refresh")});
     }
@@ -150,7 +147,7 @@ int ShowSeries(const std::string& strHistory, EHistoryFormat format, const std::
 int CmdHistoryImport(const CCommandLine& line, std::ostream& out)
 {
     if (line.positional.size() != 2)
-        throw CCommandError{kHistoryUsage, 2};
+        throw CCommandError{"usage: tfport " + CommandSynopsis("history"), 2};
     const std::string strPath = PortfolioPath(line);
     const CBlotterSpace doc = LoadForCommand(strPath);
     const std::string& strFile = line.positional[1];
@@ -182,7 +179,7 @@ int CmdHistoryImport(const CCommandLine& line, std::ostream& out)
         << " symbol(s) from " << IsoDateText(summary.first) << " to " << IsoDateText(summary.last)
         << " into " << strHistory << "\n";
     for (const std::string& strSymbol : summary.notInPortfolio)
-        std::cerr << "tfport: note: no trade of the portfolio is in " << ToUtf8(strSymbol)
+        std::cerr << "tfport: note: no trade of the portfolio is in " << strSymbol
                   << "; its closes are kept but count in no value\n";
     return 0;
 }
@@ -194,7 +191,7 @@ int CmdHistory(const CCommandLine& line, std::ostream& out)
     if (!line.positional.empty() && line.positional[0] == "import")
         return CmdHistoryImport(line, out);
     if (!line.positional.empty())
-        throw CCommandError{kHistoryUsage, 2};
+        throw CCommandError{"usage: tfport " + CommandSynopsis("history"), 2};
     const EHistoryFormat format = RequireFormat(line);
     const SHistoryRange range = RequireRange(line);
     const bool bDaily = line.HasFlag("--daily");
@@ -202,9 +199,7 @@ int CmdHistory(const CCommandLine& line, std::ostream& out)
 
     const std::string strHistory = HistoryPathFor(strPath);
     if (const auto symbol = line.Option("--symbol")) {
-        std::string strSymbol;
-        if (!Utf8ToWindows1252(*symbol, strSymbol))
-            strSymbol = *symbol;
+        const std::string& strSymbol = *symbol;
         return ShowSeries<SPricePoint>(
             strHistory, format, "No prices of " + *symbol + " in the price history",
             [&](CHistoryDb& db, std::vector<SPricePoint>& points) {

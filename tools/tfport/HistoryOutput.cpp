@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "engine/history/LocalDays.h"
+#include "platform/text/DateTexts.h"
 #include "platform/text/FormatAmount.h"
 #include "platform/text/Numbers.h"
 #include "tools/tfport/ExportFormats.h"

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text/CsvReader.h"
+#include "platform/text/DateTexts.h"
+
 namespace {
 
 const SLocalDate kToday{2026, 3, 5};
@@ -24,7 +27,7 @@ TEST(CloseCsv, ReadsWhatASpreadsheetWrites)
                              "Date,Symbol,Close\r\n"
                              "2025-03-04,IBM,131.20\r\n"
                              "\r\n"
-                             " 2025-03-04 , \"VOD.L\" , 0.7225\r\n"
+                             " 2025-03-04 ,\"VOD.L\", 0.7225\r\n"
                              "2026-03-05,\"A\"\"B\",1e2\r\n"
                              "2024-02-29,\xC3\x89TAT,5\n"
                              "2025-03-05,SYMBOLTENX,1"; // no line end at the end
@@ -51,18 +54,24 @@ TEST(CloseCsv, OneBadLineRefusesTheWholeFile)
     EXPECT_EQ(Refusal("symbol,date,close\n2025-03-04,IBM,1\n"),
               "line 1: the first line must be the header date,symbol,close");
     EXPECT_EQ(Refusal(header + "2025-3-4,IBM,1\n"),
-              "line 3: the date is not a date as YYYY-MM-DD: \"2025-3-4\"");
+              "line 3: the date \"2025-3-4\" is not a date in the form " +
+                  std::string(kDateFormatText));
     EXPECT_EQ(Refusal(header + "2025-02-29,IBM,1\n"),
-              "line 3: the date is not a date as YYYY-MM-DD: \"2025-02-29\"");
+              "line 3: the date \"2025-02-29\" is not a date of the calendar");
     EXPECT_EQ(Refusal(header + "1969-12-31,IBM,1\n"),
-              "line 3: the date is not a date as YYYY-MM-DD: \"1969-12-31\"");
+              "line 3: the date \"1969-12-31\" is outside the dates a trade can hold (1970 to "
+              "2038)");
     EXPECT_EQ(Refusal(header + "2026-03-06,IBM,1\n"), "line 3: the date 2026-03-06 is after today");
     EXPECT_EQ(Refusal(header + "2025-03-05,,1\n"), "line 3: the symbol is empty");
     EXPECT_EQ(Refusal(header + "2025-03-05,ELEVENCHARS,1\n"),
               "line 3: the symbol \"ELEVENCHARS\" is longer than 10 characters");
     EXPECT_EQ(Refusal(header + "2025-03-05,\"A,B\",1\n"),
               "line 3: the symbol \"A,B\" holds a comma or a control character");
-    EXPECT_EQ(Refusal(header + "2025-03-05,\xC3\x28,1\n"), "line 3: the symbol is not UTF-8 text");
+    EXPECT_EQ(Refusal(header + "2025-03-05,\xC3\x28,1\n"),
+              "line 3: the symbol is not text the portfolio can hold");
+    EXPECT_EQ(Refusal(header + "2025-03-05,\xE6\x97\xA5,1\n"),
+              "line 3: the symbol is not text the portfolio can hold")
+        << "a character Windows-1252 lacks is refused, never turned into another";
     EXPECT_EQ(Refusal(header + "2025-03-05,IBM,12,5\n"),
               "line 3: expected 3 fields (date,symbol,close), found 4");
     EXPECT_EQ(Refusal(header + "2025-03-05,IBM,\"12,5\"\n"),
@@ -77,17 +86,16 @@ TEST(CloseCsv, OneBadLineRefusesTheWholeFile)
     EXPECT_EQ(Refusal(header + "2025-03-04,IBM,130\n"),
               "line 3: a second close for \"IBM\" on 2025-03-04");
     EXPECT_EQ(Refusal(header + "2025-03-05,\"IBM,1\n"),
-              "line 3: the fields are not comma-separated values (an unclosed quote?)");
+              "line 3: the fields are not comma-separated values: a quoted field that is never "
+              "closed");
     EXPECT_EQ(Refusal(header + std::string("2025-03-05,I\0M,1\n", 17)),
-              "line 3: the line holds a carriage return or a zero byte");
-    EXPECT_EQ(Refusal(header + "2025-03-05,IBM,1\r2025-03-06,IBM,1\n"),
-              "line 3: the line holds a carriage return or a zero byte");
-
-    // The longest line taken, and one byte more.
-    const std::string fill(kMaxCloseLineBytes - std::string("2025-03-05,IBM,1").size(), ' ');
-    EXPECT_TRUE(ParseCloseCsv(header + "2025-03-05,IBM,1" + fill + "\n", kToday).bOk);
-    EXPECT_EQ(Refusal(header + "2025-03-05,IBM,1" + fill + " \n"),
-              "line 3: the line is longer than 256 bytes");
+              "line 3: the line holds a zero byte");
+    EXPECT_EQ(Refusal(header + "2025-03-05,IBM," + std::string(kCsvFieldMax + 1, '1') + "\n"),
+              "line 3: the fields are not comma-separated values: a field longer than 4096 "
+              "characters");
+    // A lone carriage return ends a line, as old spreadsheets wrote them.
+    EXPECT_EQ(ParseCloseCsv(header + "2025-03-05,IBM,1\r2025-03-06,IBM,1\n", kToday).rows.size(),
+              3u);
 }
 
 TEST(CloseCsv, EveryCutOfAGoodFileIsReadCleanly)

