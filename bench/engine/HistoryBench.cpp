@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/support/RefreshBenchSupport.h"
 #include "engine/RefreshCycle.h"
 #include "engine/RefreshHistory.h"
 #include "engine/history/HistoryQuery.h"
@@ -26,11 +27,6 @@ constexpr std::time_t kFirstRefresh = 1735828200;
 // The refresh timer's default: ten minutes.
 constexpr std::time_t kRefreshEvery = 600;
 
-std::string Symbol(int n)
-{
-    return "S" + std::to_string(n);
-}
-
 // A scratch folder of the benchmark, removed with it.
 class CFolder : public tf::test::CTempDir
 {
@@ -40,20 +36,7 @@ class CFolder : public tf::test::CTempDir
 
 CBlotterSpace Portfolio()
 {
-    CBlotterSpace doc;
-    doc.AddDefaultCategories();
-    doc.m_strCategoryFilter = "All";
-    for (int n = 0; n < kPositions; ++n) {
-        TradeRecord trade = MakeEmptyTrade();
-        trade.id = n + 1;
-        SetTradeSymbol(trade, Symbol(n));
-        SetTradeCategory(trade, "Personal");
-        SetTradeCountry(trade, "United States");
-        trade.quantity = 10 + n % 90;
-        trade.price = 20 + n % 50;
-        doc.m_trades.AddTail(trade);
-    }
-    return doc;
+    return MakeBenchPortfolio(kPositions);
 }
 
 // Every quote arrives at once, as a quote server on loopback would answer it.
@@ -116,7 +99,7 @@ SHistoryRefresh RefreshOf500(std::time_t when)
     refresh.category = "All";
     refresh.quotesAsked = kPositions;
     for (int n = 0; n < kPositions; ++n)
-        refresh.quotes.push_back({when, Symbol(n), "United States", 30.0 + n, 0.25});
+        refresh.quotes.push_back({when, BenchSymbol(n), "United States", 30.0 + n, 0.25});
     return refresh;
 }
 
@@ -133,7 +116,7 @@ const CFolder& MillionRowFolder()
         refresh.category = "All";
         refresh.quotesAsked = kPositions;
         for (int n = 0; n < kPositions; ++n)
-            refresh.quotes.push_back({0, Symbol(n), "United States", 30.0 + n, 0.25});
+            refresh.quotes.push_back({0, BenchSymbol(n), "United States", 30.0 + n, 0.25});
         for (int r = 0; r < kRefreshes; ++r) {
             refresh.time =
                 kFirstRefresh + (r / kRefreshesPerDay) * 86400 + (r % kRefreshesPerDay) * 2700;

@@ -229,6 +229,29 @@ TEST_F(TfportHistoryTest, ImportedClosesShowAValueFromDayOneAndABadLineRefusesTh
     EXPECT_EQ(Count("quote"), 4) << "not even the good line 2";
     EXPECT_EQ(Run({"history", "import", "missing.csv"}).exitCode, 1);
     EXPECT_EQ(Run({"history", "import"}).exitCode, 2);
+
+    // The file is named as the file system spells it, even in characters no trade can hold.
+    const std::string strName = "\xE6\x97\xA5\xE6\x9C\xAC-closes.csv";
+    tf::test::WriteFileBytes(m_dir / strName, "date,symbol,close\n2025-06-04,IBM,123\n");
+    tf::test::SProcessOptions utf8 = Options();
+    utf8.env.push_back({"LC_ALL", "C.UTF-8"});
+    const auto named = tf::test::RunProcess({TFPORT_PATH, "history", "import", strName}, utf8);
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_EQ(Count("quote"), 5);
+}
+
+TEST_F(TfportHistoryTest, HelpNamesTheHistoryCommands)
+{
+    const auto help = Run({"help", "history"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: tfport history [--symbol S] [--since DATE]", 0), 0u)
+        << help.out;
+    EXPECT_NE(help.out.find("tfport history import FILE"), std::string::npos);
+    EXPECT_NE(help.out.find("Dates: "), std::string::npos) << "--since and --until take dates";
+    EXPECT_NE(Run({"--help"}).out.find("\n  history   "), std::string::npos);
+    const auto bad = Run({"history", "--since", "yesterday"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_EQ(bad.err.rfind("tfport: --since: \"yesterday\" is not a date", 0), 0u) << bad.err;
 }
 
 TEST_F(TfportHistoryTest, ADamagedOrFullHistoryNeverStopsTheRefreshOrItsSave)
