@@ -15,7 +15,9 @@ namespace {
 std::string FromDb(const std::string& utf8)
 {
     STextConversion text = Utf8ToWindows1252(utf8);
-    return text.bOk ? std::move(text.text) : utf8;
+    if (!text.bOk)
+        return utf8;
+    return std::move(text.text);
 }
 
 std::int64_t Since(const SHistoryRange& range)
