@@ -39,10 +39,12 @@ CBlotterSpace Portfolio()
     return MakeBenchPortfolio(kPositions);
 }
 
-// Every quote arrives at once, as a quote server on loopback would answer it.
+// Every quote arrives at once, as a quote server on loopback would answer it, stamped by the
+// refresh's clock as FetchQuotes stamps it.
 std::vector<SQuoteReply> Quotes(const std::vector<SQuoteRequest>& requests,
-                                const SQuoteBatchOptions&)
+                                const SQuoteBatchOptions& options)
 {
+    const std::time_t arrived = options.clock ? options.clock() : kFirstRefresh;
     std::vector<SQuoteReply> replies;
     replies.reserve(requests.size());
     for (const SQuoteRequest& request : requests) {
@@ -50,7 +52,7 @@ std::vector<SQuoteReply> Quotes(const std::vector<SQuoteRequest>& requests,
         reply.request = request;
         reply.dPrice = 30 + static_cast<double>(request.strSymbol.size());
         reply.dChange = 0.25;
-        reply.arrived = kFirstRefresh;
+        reply.arrived = arrived;
         replies.push_back(std::move(reply));
     }
     return replies;
@@ -71,9 +73,11 @@ void BM_Refresh500WithHistory(benchmark::State& state)
     CBlotterSpace doc = Portfolio();
     std::time_t now = kFirstRefresh;
     CRefreshHistory history(folder.File("info.kgw"), nullptr);
+    SQuoteBatchOptions options;
+    options.clock = [&now] { return now; };
     for (auto _ : state) {
         now += kRefreshEvery;
-        const RefreshResult result = RunRefresh(doc, true, Quotes, nullptr, now);
+        const RefreshResult result = RunRefresh(doc, true, Quotes, nullptr, now, options);
         history.Record(doc, result, now);
         if (!history.LastWriteOk())
             state.SkipWithError("the history was not written");
