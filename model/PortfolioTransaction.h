@@ -30,6 +30,8 @@ class CPortfolioTransaction
     bool Begin(std::chrono::milliseconds wait);
     bool Active() const { return m_lock.Held(); }
     const std::string& ErrorText() const { return m_lock.ErrorText(); }
+    // True when Begin gave up because another writer held the lock all the wait.
+    bool Busy() const { return m_lock.Busy(); }
     // The program holding the lock when Begin gave up ("tfport (process 42)"), or empty.
     const std::string& Holder() const { return m_lock.Holder(); }
 

@@ -87,6 +87,7 @@ bool CFileLock::Acquire(const std::string& target, std::chrono::milliseconds wai
     Release();
     m_strError.clear();
     m_strHolder.clear();
+    m_bBusy = false;
     const std::string path = LockPathFor(target);
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kLockFileMode);
     if (fd < 0) {
@@ -105,6 +106,7 @@ bool CFileLock::Acquire(const std::string& target, std::chrono::milliseconds wai
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
+            m_bBusy = true;
             m_strHolder = ReadHolder(fd);
             m_strError = BaseNameOf(target) + " is in use by " +
                          (m_strHolder.empty() ? std::string("another program") : m_strHolder);

@@ -27,12 +27,15 @@ class CFileLock
     void Release();
     bool Held() const { return m_fd >= 0; }
     const std::string& ErrorText() const { return m_strError; }
+    // True when the last Acquire gave up because another holder kept the lock all the wait.
+    bool Busy() const { return m_bBusy; }
     // Who last took the lock, e.g. "tfport (process 4242)"; empty when no live process
     // can be named.
     const std::string& Holder() const { return m_strHolder; }
 
   private:
     int m_fd = -1;
+    bool m_bBusy = false;
     std::string m_strError;
     std::string m_strHolder;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text/Windows1252.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 // Shortest text that reads back as the same double, in every locale.
@@ -52,10 +53,18 @@ std::vector<Field> Fields(const TradeRecord& t)
     };
 }
 
+// A JSON string; every control character, C1 ones included, as a \u escape so that the
+// output is also safe to print.
 std::string JsonString(const std::string& utf8)
 {
     std::string out = "\"";
-    for (unsigned char c : utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        unsigned c = static_cast<unsigned char>(utf8[i]);
+        const bool bC1 = c == 0xC2 && i + 1 < utf8.size() &&
+                         static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                         static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+        if (bC1)
+            c = static_cast<unsigned char>(utf8[++i]);
         switch (c) {
         case '"':
             out += "\\\"";
@@ -73,7 +82,7 @@ std::string JsonString(const std::string& utf8)
             out += "\\t";
             break;
         default:
-            if (c < 0x20) {
+            if (c < 0x20 || c == 0x7F || bC1) {
                 char esc[8];
                 std::snprintf(esc, sizeof esc, "\\u%04x", c);
                 out += esc;
@@ -85,9 +94,11 @@ std::string JsonString(const std::string& utf8)
     return out + "\"";
 }
 
-std::string CsvField(const std::string& text)
+// CSV has no escapes of its own: control characters are shown as the terminal shows them.
+std::string CsvField(const std::string& utf8)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    const std::string text = EscapeControls(utf8);
+    if (text.find_first_of(",\"") == std::string::npos)
         return text;
     std::string out = "\"";
     for (char c : text) {

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 using Command = int (*)(const CCommandLine&, std::ostream&);
@@ -57,7 +58,8 @@ int main(int argc, char** argv)
             throw CCommandError{"unknown command \"" + line.command + "\"\n" + kUsage, 2};
         return it->second(line, std::cout);
     } catch (const CCommandError& error) {
-        std::cerr << "tfport: " << error.text << "\n";
+        // Messages quote what the user typed and what the file holds: controls escaped.
+        std::cerr << "tfport: " << EscapeControls(error.text, true) << "\n";
         return error.exitCode;
     }
 }

@@ -8,9 +8,11 @@
 #include "engine/AlertMailer.h"
 #include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
+#include "model/PortfolioMerge.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 const char* ResultName(int result)
@@ -52,10 +54,13 @@ int CmdQuote(const CCommandLine& line, std::ostream& out)
 int CmdRefresh(const CCommandLine& line, std::ostream& out)
 {
     std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    // Quotes are fetched from a copy read without the lock: a slow quote server must not
+    // keep every other writer waiting. Only the prices are then put into the file, under
+    // the lock, into what it holds by then.
+    const CBlotterSpace before = LoadForCommand(path);
+    CBlotterSpace doc = before;
     // A category asked for on the command line filters this run only; the window's choice
     // stays as it was saved.
-    const std::string savedFilter = doc.m_strCategoryFilter;
     if (auto category = line.Option("--category"))
         doc.m_strCategoryFilter = *category;
     bool fetch = !line.HasFlag("--no-fetch");
@@ -65,19 +70,24 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
     auto alert = [&](const CBlotterSpace& d, const TradeRecord& trade, double price,
                      double change) {
         RunAlertTest(trade, price, change, d, now, mailers, [](const std::string& text) {
-            std::cerr << "tfport: mail: " << text << "\n";
+            std::cerr << "tfport: mail: " << EscapeControls(text) << "\n";
         });
     };
     RefreshResult result = RunRefresh(doc, fetch, FetchQuote, alert, now);
-    doc.m_strCategoryFilter = savedFilter;
-    SaveForCommand(path, doc);
+    doc.m_strCategoryFilter = before.m_strCategoryFilter;
+
+    CLockedPortfolio portfolio(path);
+    // What the refresh changed (prices, changes, states) goes onto the file's latest
+    // version; trades another program added, changed or removed meanwhile stay so.
+    portfolio.Doc() = MergePortfolios(before, doc, portfolio.Doc()).doc;
+    portfolio.Save();
 
     out << std::left << std::setw(kSymbolWidth) << kHeadings[0] << std::right;
     for (int c = 0; c < kBlotterColumns; ++c)
         out << std::setw(kCellWidth) << kHeadings[1 + c];
     out << "\n";
     for (const BlotterRow& row : result.rows) {
-        out << std::left << std::setw(kSymbolWidth) << row.symbol << std::right;
+        out << std::left << std::setw(kSymbolWidth) << TerminalText(row.symbol) << std::right;
         for (const std::string& cell : row.cells)
             out << std::setw(kCellWidth) << cell;
         out << "\n";

@@ -7,6 +7,7 @@
 #include "model/Ledger.h"
 #include "platform/text/FormatAmount.h"
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 // The countries a trade can be entered for: those the trade dialog offers, and the two
@@ -90,8 +91,8 @@ std::int32_t Now()
 int CmdBuy(const CCommandLine& line, std::ostream& out)
 {
     RequireArguments(line, 3, "buy SYMBOL QUANTITY PRICE [--fee F] [--category C] [--country X]");
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeValues values;
     values.symbol = CheckedSymbol(line.positional[0]);
     values.quantity = RequireNumber(line.positional[1], "quantity");
@@ -102,7 +103,7 @@ int CmdBuy(const CCommandLine& line, std::ostream& out)
     LedgerResult result = AddBuy(doc, values, Now());
     if (result.Refused())
         return Refused(result);
-    SaveForCommand(path, doc);
+    portfolio.Save();
     out << "Trade " << result.newId << ": bought " << FormatAmount(values.quantity, 2) << " "
         << values.symbol << " at " << FormatAmount(values.price, 4) << "\n";
     return 0;
@@ -111,8 +112,8 @@ int CmdBuy(const CCommandLine& line, std::ostream& out)
 int CmdSell(const CCommandLine& line, std::ostream& out)
 {
     RequireArguments(line, 3, "sell ID QUANTITY PRICE [--fee F]");
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeRecord buy = RequireTrade(doc, RequireTradeId(line.positional[0]));
     TradeValues values;
     values.bSell = true;
@@ -130,12 +131,12 @@ int CmdSell(const CCommandLine& line, std::ostream& out)
                                 FormatAmount(result.heldQuantity, 2) + ")"};
         return Refused(result);
     }
-    SaveForCommand(path, doc);
+    portfolio.Save();
     TradeRecord sale{};
     doc.FindTrade(result.newId, sale);
     out << "Trade " << result.newId << ": sold " << FormatAmount(values.quantity, 2) << " "
-        << values.symbol << " at " << FormatAmount(values.price, 4) << " from trade " << buy.id
-        << ", realized " << FormatAmount(sale.realizedPL, 2) << "\n";
+        << TerminalText(values.symbol) << " at " << FormatAmount(values.price, 4) << " from trade "
+        << buy.id << ", realized " << FormatAmount(sale.realizedPL, 2) << "\n";
     return 0;
 }
 
@@ -144,8 +145,8 @@ int CmdUpdate(const CCommandLine& line, std::ostream& out)
     RequireArguments(line, 1,
                      "update ID [--symbol S] [--quantity Q] [--price P] [--fee F] "
                      "[--category C] [--country X]");
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeRecord trade = RequireTrade(doc, RequireTradeId(line.positional[0]));
     TradeValues values;
     values.bSell = false; // only buys can be updated; a sale is refused by the rules
@@ -159,7 +160,7 @@ int CmdUpdate(const CCommandLine& line, std::ostream& out)
     LedgerResult result = UpdateTrade(doc, trade, values);
     if (result.Refused())
         return Refused(result);
-    SaveForCommand(path, doc);
+    portfolio.Save();
     out << "Trade " << trade.id << " updated\n";
     return 0;
 }
@@ -167,11 +168,11 @@ int CmdUpdate(const CCommandLine& line, std::ostream& out)
 int CmdRemove(const CCommandLine& line, std::ostream& out)
 {
     RequireArguments(line, 1, "remove ID");
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeRecord trade = RequireTrade(doc, RequireTradeId(line.positional[0]));
     RemoveTrade(doc, trade);
-    SaveForCommand(path, doc);
+    portfolio.Save();
     out << "Trade " << trade.id << " removed\n";
     return 0;
 }

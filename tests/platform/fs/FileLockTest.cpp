@@ -35,6 +35,7 @@ TEST(FileLock, OneHolderAtATimeAndAWaiterNamesIt)
     EXPECT_GE(waited, 150ms);
     EXPECT_LT(waited, 5s);
     EXPECT_FALSE(second.Held());
+    EXPECT_TRUE(second.Busy());
     const std::string self = std::string(program_invocation_short_name) + " (process " +
                              std::to_string(::getpid()) + ")";
     EXPECT_EQ(second.Holder(), self);
@@ -49,6 +50,7 @@ TEST(FileLock, OneHolderAtATimeAndAWaiterNamesIt)
     // A folder where no lock file can be made is an error, not a lock.
     tf::fs::CFileLock nowhere;
     EXPECT_FALSE(nowhere.Acquire(dir.File("missing/info.kgw"), 0ms));
+    EXPECT_FALSE(nowhere.Busy());
     EXPECT_NE(nowhere.ErrorText().find("lock file"), std::string::npos);
 }
 
