@@ -28,6 +28,8 @@ class CPortfolioTransaction
     // Takes the lock, waiting at most `wait`. False when another writer held it all that
     // time or it could not be taken; ErrorText says why and names the holder if it can.
     bool Begin(std::chrono::milliseconds wait);
+    // Lets the lock go before the object ends (before a message box, say).
+    void End() { m_lock.Release(); }
     bool Active() const { return m_lock.Held(); }
     const std::string& ErrorText() const { return m_lock.ErrorText(); }
     // True when Begin gave up because another writer held the lock all the wait.

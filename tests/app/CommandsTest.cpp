@@ -1,34 +1,10 @@
 // The File menu's editing commands as the window runs them.
-#include <QTimer>
-
 #include "app/PagerPrefsDlg.h"
 #include "app/PreferencesDlg.h"
 #include "app/dialogs/EditCategoriesDlg.h"
 #include "tests/app/WindowFixture.h"
 
 using namespace BlotterIds;
-
-namespace {
-
-// Runs fill on the first visible dialog of type T once the command has opened it.
-template <class T, class F> void WhenOpen(F fill)
-{
-    QTimer::singleShot(0, [fill] {
-        for (QWidget* pWidget : QApplication::topLevelWidgets()) {
-            if (auto* pDlg = dynamic_cast<T*>(pWidget); pDlg != nullptr && pDlg->isVisible()) {
-                fill(*pDlg);
-                return;
-            }
-        }
-    });
-}
-
-void Command(CBlotterDlg& dlg, unsigned nId)
-{
-    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, 0), 0);
-}
-
-} // namespace
 
 TEST_F(CWindowTest, PreferencesArmAndStopTheTimerAndSaveNothing)
 {

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
@@ -22,6 +23,7 @@
 #include "model/PortfolioFile.h"
 #include "model/TradeRecord.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 
 inline QApplication& AppForTests()
@@ -53,6 +55,24 @@ template <class F> bool PumpUntil(F done, int nMs = 3000)
     while (!done() && timer.elapsed() < nMs)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
+}
+
+// Runs fill on the first visible dialog of type T once a command has opened it.
+template <class T, class F> void WhenOpen(F fill)
+{
+    QTimer::singleShot(0, [fill] {
+        for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+            if (auto* pDlg = dynamic_cast<T*>(pWidget); pDlg != nullptr && pDlg->isVisible()) {
+                fill(*pDlg);
+                return;
+            }
+        }
+    });
+}
+
+inline void Command(CBlotterDlg& dlg, unsigned nId)
+{
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, 0), 0);
 }
 
 inline TradeRecord MakeBuy(std::int32_t id, const std::string& strSymbol, double dQuantity,
