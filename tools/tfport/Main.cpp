@@ -26,7 +26,10 @@ const char* const kUsage =
     "  settings [--auto-refresh on|off] [--interval MINUTES] [--deduct-fees on|off]\n"
     "           [--use-bid on|off] [--check-version on|off] [--base-country C]\n"
     "           [--external-ytd AMOUNT] [--alerts on|off] [--alert-percent 0-100]\n"
-    "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]\n";
+    "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]\n"
+    "\n"
+    "Commands that change the file wait up to 10 seconds (TALLYFERN_LOCK_WAIT=SECONDS) for\n"
+    "another program's save of it; then they change nothing and exit with status 75.\n";
 
 const std::map<std::string, Command>& Commands()
 {
