@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/model/BenchPortfolio.h"
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
 
@@ -19,19 +20,7 @@ const std::string& BenchPath()
         std::string p = (std::filesystem::temp_directory_path() /
                          ("tf-bench-" + std::to_string(::getpid()) + ".kgw"))
                             .string();
-        CBlotterSpace doc;
-        doc.AddDefaultCategories();
-        for (int i = 1; i <= kTrades; ++i) {
-            TradeRecord t = MakeEmptyTrade();
-            t.id = i;
-            t.recordIndex = i;
-            SetTradeSymbol(t, "SYM" + std::to_string(i % 997));
-            SetTradeCategory(t, "Business");
-            SetTradeCountry(t, "United States");
-            t.quantity = i;
-            t.price = 10.0 + i % 50;
-            doc.m_trades.AddTail(t);
-        }
+        CBlotterSpace doc = MakeBenchPortfolio(kTrades);
         WritePortfolioFile(p, doc);
         std::atexit([] { std::filesystem::remove(BenchPath()); });
         return p;

@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/model/BenchPortfolio.h"
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
 #include "model/PortfolioMerge.h"
@@ -15,27 +16,9 @@
 namespace {
 constexpr int kTrades = 7000;
 
-CBlotterSpace MakeBase()
-{
-    CBlotterSpace doc;
-    doc.AddDefaultCategories();
-    for (int i = 1; i <= kTrades; ++i) {
-        TradeRecord t = MakeEmptyTrade();
-        t.id = i;
-        t.recordIndex = i;
-        SetTradeSymbol(t, "SYM" + std::to_string(i % 997));
-        SetTradeCategory(t, "Business");
-        SetTradeCountry(t, "United States");
-        t.quantity = i;
-        t.price = 10.0 + i % 50;
-        doc.m_trades.AddTail(t);
-    }
-    return doc;
-}
-
 void BM_Merge(benchmark::State& state)
 {
-    const CBlotterSpace base = MakeBase();
+    const CBlotterSpace base = MakeBenchPortfolio(kTrades);
     CBlotterSpace mine = base;
     for (TradeRecord& t : mine.m_trades) {
         t.currentPrice = t.price + 1;
@@ -66,7 +49,7 @@ void BM_LockedReadChangeWrite(benchmark::State& state)
         std::filesystem::temp_directory_path() / ("tf-bench-merge-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "info.kgw").string();
-    CBlotterSpace doc = MakeBase();
+    CBlotterSpace doc = MakeBenchPortfolio(kTrades);
     WritePortfolioFile(path, doc);
     for (auto _ : state) {
         CPortfolioTransaction transaction(path);

@@ -72,6 +72,17 @@ class SharedPortfolio : public ConduitFixture
         change(doc);
         WritePortfolio(doc);
     }
+    // The viewer's records as trades, in record order.
+    std::vector<TradeRecord> ViewerTrades()
+    {
+        std::vector<TradeRecord> trades;
+        for (const synckit::StoredRecord& record : Viewer().records) {
+            TradeRecord trade;
+            UnpackHandheldRecord(record.data.data(), record.data.size(), trade);
+            trades.push_back(trade);
+        }
+        return trades;
+    }
     std::size_t DirtyRecords()
     {
         std::size_t n = 0;
@@ -119,9 +130,7 @@ TEST_F(SharedPortfolio, APartialSaleThenAHandheldCategoryEditAddsNoSecondBuy)
     // The handheld shows what is held now.
     Sync();
     int records = 0;
-    for (const synckit::StoredRecord& record : Viewer().records) {
-        TradeRecord trade;
-        UnpackHandheldRecord(record.data.data(), record.data.size(), trade);
+    for (const TradeRecord& trade : ViewerTrades()) {
         if (TradeSymbol(trade) == "AAA") {
             ++records;
             EXPECT_EQ(trade.quantity, 60);
@@ -156,11 +165,8 @@ TEST_F(SharedPortfolio, ATradeRemovedOnTheDesktopIsNotBroughtBackByAHandheldEdit
                                      "but its trade was removed on the desktop; it was not taken "
                                      "in again.",
                                      10)));
-    for (const synckit::StoredRecord& record : Viewer().records) {
-        TradeRecord trade;
-        UnpackHandheldRecord(record.data.data(), record.data.size(), trade);
+    for (const TradeRecord& trade : ViewerTrades())
         EXPECT_NE(TradeSymbol(trade), "BBB");
-    }
 }
 
 TEST_F(SharedPortfolio, RecordsWithControlCharactersAreRefusedWithALogLine)
