@@ -118,6 +118,8 @@ class CBlotterDlg : public CDialog
     void CaptureColumnWidths();
     void ReportSaveFailure(ESaveFailure kind, const std::string& strDetail);
     void ReportSaved();
+    // What a merge has to tell (a conflict, a damaged file kept aside).
+    void ShowSaveNote(const std::string& strText);
     void ShowRows(const RefreshResult& result);
     void ShowMailFailure(const std::string& strText);
 

@@ -124,9 +124,8 @@ bool CBlotterDlg::MergeFile(const CPortfolioTransaction* pTransaction, CBlotterS
             m_damagedStamp = {};
             m_fileStamp = read.stamp;
         }
-        if (!m_bClosed)
-            ShowStatus("The portfolio file was damaged; its bytes are kept in " + read.damagedCopy +
-                       ", and the portfolio of this window is saved.");
+        ShowSaveNote("The portfolio file was damaged; its bytes are kept in " + read.damagedCopy +
+                     ", and the portfolio of this window is saved.");
         return true;
     case PortfolioReadStatus::Read:
         break;
@@ -142,8 +141,8 @@ bool CBlotterDlg::MergeFile(const CPortfolioTransaction* pTransaction, CBlotterS
         m_damagedStamp = {};
         ApplyMergedSettings(before);
     }
-    if (!merge.conflicts.empty() && !m_bClosed)
-        ShowStatus(ConflictStatus(merge.conflicts));
+    if (!merge.conflicts.empty())
+        ShowSaveNote(ConflictStatus(merge.conflicts));
     bMerged = true;
     return true;
 }
@@ -224,6 +223,16 @@ void CBlotterDlg::ReportSaveFailure(ESaveFailure kind, const std::string& strDet
         return;
     TfMessageBox(SaveFailureMessage(kind, m_services.strPortfolioPath, strDetail),
                  MB_OK | MB_ICONEXCLAMATION, {}, this);
+}
+
+void CBlotterDlg::ShowSaveNote(const std::string& strText)
+{
+    if (m_bClosed)
+        return;
+    // A note replaces a failure's status, which the next good save would clear: the note
+    // stays until something else has to be said.
+    ShowStatus(strText);
+    m_bSaveStatusShown = false;
 }
 
 void CBlotterDlg::ReportSaved()

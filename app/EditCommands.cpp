@@ -68,5 +68,5 @@ void CBlotterDlg::TakeDialogChanges(const CBlotterSpace& opened, const CBlotterS
     }
     LoadPortfolio();
     if (!merge.conflicts.empty())
-        ShowStatus(ConflictStatus(merge.conflicts));
+        ShowSaveNote(ConflictStatus(merge.conflicts));
 }

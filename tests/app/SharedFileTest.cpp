@@ -201,11 +201,20 @@ TEST_F(CSharedFileTest, ALockHeldElsewhereIsReportedOnceAndTheNextSaveTriesAgain
     held.Release();
     dlg.Refresh(false);
     EXPECT_EQ(dlg.StatusText(), "");
+    // A note of the merge replaces a failure's status and is not wiped by the save after it.
+    ASSERT_TRUE(held.Acquire(m_strPath, 0ms));
+    EXPECT_FALSE(dlg.SavePortfolio());
+    held.Release();
+    Find(dlg.Document(), 1)->brokerFee = 1;
+    Elsewhere([](CBlotterSpace& doc) { Find(doc, 1)->brokerFee = 2; });
+    dlg.Refresh(false);
+    EXPECT_EQ(dlg.StatusText(),
+              "Trade 1 was changed both here and in another program; the change made here was "
+              "kept.");
+    EXPECT_EQ(ReadBack().m_trades.begin()->brokerFee, 1);
     EXPECT_EQ(ReadBack().m_nAlertPercent, 9);
     EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, 11);
     // Once a save has worked, a new failure of the same kind is told again.
-    ASSERT_TRUE(held.Acquire(m_strPath, 0ms));
-    EXPECT_FALSE(dlg.SavePortfolio());
     EXPECT_EQ(m_boxes.Boxes().size(), 2u);
 }
 

@@ -1,6 +1,8 @@
-// Three hundred HotSyncs killed at random moments, with handheld trades entered between
-// them: the portfolio and the viewer database always read whole, and after one HotSync
-// that runs to its end every handheld trade is on both sides exactly once.
+// tfsync against a portfolio other programs write: a HotSync that finds the file locked too
+// long changes nothing and exits 1; three hundred HotSyncs killed at random moments, with
+// handheld trades entered between them, always leave the portfolio and the viewer database
+// whole, and after one HotSync that runs to its end every handheld trade is on both sides
+// exactly once.
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -12,6 +14,7 @@
 #include "conduit/HandheldRecord.h"
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
+#include "platform/fs/FileLock.h"
 #include "platform/synckit/FolderHandheld.h"
 #include "tests/support/process/KillAtRandom.h"
 #include "tests/support/tempdir/TempDir.h"
@@ -32,6 +35,49 @@ std::map<std::string, int> Symbols(const CBlotterSpace& doc)
     return symbols;
 }
 } // namespace
+
+TEST(HotSyncShared, ALockHeldTooLongEndsTheHotSyncWithStatusOneAndChangesNothing)
+{
+    tf::test::CTempDir dir("tf-hotsync-lock");
+    const std::string handheld = dir.File("handheld");
+    const std::string user = dir.File("user");
+    fs::create_directories(user);
+    const std::string portfolio = user + "/Tallyfern.kgw";
+    ASSERT_EQ(tf::test::RunProcess({TF_TFPORT_PATH, "--file", portfolio, "init"}).exitCode, 0);
+    ASSERT_EQ(
+        tf::test::RunProcess({TF_TFSYNC_PATH, "--handheld", handheld, "--user-dir", user}).exitCode,
+        0);
+    ASSERT_EQ(tf::test::RunProcess({TF_TFSYNC_PATH, "handheld", "add", "--handheld", handheld,
+                                    "--symbol", "PALM", "--quantity", "1", "--price", "1"})
+                  .exitCode,
+              0);
+    const std::string before = tf::test::ReadFileBytes(portfolio);
+    const std::string viewerBefore = tf::test::ReadFileBytes(handheld + "/TallyfernDB.pdb");
+
+    tf::fs::CFileLock held;
+    ASSERT_TRUE(held.Acquire(portfolio, std::chrono::milliseconds(0)));
+    tf::test::SProcessOptions options;
+    options.env = {{"TALLYFERN_LOCK_WAIT", "0.2"}};
+    tf::test::SProcessResult run =
+        tf::test::RunProcess({TF_TFSYNC_PATH, "--handheld", handheld, "--user-dir", user}, options);
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_NE(run.out.find("[10] Nothing was synchronized: Tallyfern.kgw is in use by " +
+                           std::string(program_invocation_short_name) + " (process " +
+                           std::to_string(::getpid()) + ") (waited 0.2 seconds)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("[20]"), std::string::npos);
+    EXPECT_EQ(tf::test::ReadFileBytes(portfolio), before);
+    EXPECT_EQ(tf::test::ReadFileBytes(handheld + "/TallyfernDB.pdb"), viewerBefore);
+
+    held.Release();
+    run =
+        tf::test::RunProcess({TF_TFSYNC_PATH, "--handheld", handheld, "--user-dir", user}, options);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    CBlotterSpace doc;
+    ASSERT_EQ(ReadPortfolioFile(portfolio, doc).status, PortfolioReadStatus::Read);
+    EXPECT_EQ(doc.m_trades.GetCount(), 1u);
+}
 
 TEST(HotSyncKilled, ThreeHundredKillsLoseNoHandheldTrade)
 {
