@@ -433,7 +433,9 @@ int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint
             break;
         }
         trade.status = kStatusInStep;
-        m_written.records[block.recordId] = {trade.id, trade.buyDate};
+        // The block is packed: its fields are copied, never bound by reference.
+        const std::uint32_t recordId = block.recordId;
+        m_written.records[recordId] = {trade.id, trade.buyDate};
     }
     // Categories first met on a trade must reach the handheld too, or its records would
     // point at slots without a name.
