@@ -189,14 +189,18 @@ void CConduitSync::WriteKnownRecords(const std::string& target)
                 kActivityWarning);
 }
 
-bool CConduitSync::TakeKnownRecord(std::uint32_t recordId, const TradeRecord& candidate)
+bool CConduitSync::TakeKnownRecord(std::uint32_t recordId, std::int32_t category,
+                                   const TradeRecord& candidate)
 {
     const SWrittenRecord* known = m_known.Find(recordId);
     if (!known)
         return false;
     TradeRecord* trade = FindLiveTrade(m_doc, known->tradeId);
     if (trade && trade->buyDate == known->buyDate) {
-        RefileTrade(*trade, candidate);
+        if (category != known->category)
+            RefileTrade(*trade, candidate);
+        else
+            trade->privateFlag = candidate.privateFlag;
         return true;
     }
     LogSync(("The Viewer's record of " + TradeSymbol(candidate) + " (trade " +
@@ -307,7 +311,8 @@ int CConduitSync::ImportHandheldRecords(const ConduitProperties& properties, std
         // A record the last HotSync wrote names its trade by identifier, whatever became of
         // the trade's quantity since; only records made on the handheld are matched by
         // their values or taken in as new trades.
-        if (TakeKnownRecord(block.recordId, candidate) || MatchTrade(m_doc, candidate))
+        if (TakeKnownRecord(block.recordId, block.category, candidate) ||
+            MatchTrade(m_doc, candidate))
             continue;
 
         TradeRecord trade = MakeEmptyTrade();
@@ -435,7 +440,7 @@ int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint
         trade.status = kStatusInStep;
         // The block is packed: its fields are copied, never bound by reference.
         const std::uint32_t recordId = block.recordId;
-        m_written.records[recordId] = {trade.id, trade.buyDate};
+        m_written.records[recordId] = {trade.id, trade.buyDate, index};
     }
     // Categories first met on a trade must reach the handheld too, or its records would
     // point at slots without a name.

@@ -54,9 +54,11 @@ class CConduitSync
     // Which record holds which trade, as the last HotSync wrote them.
     void ReadKnownRecords(const std::string& target, const ConduitProperties& properties);
     void WriteKnownRecords(const std::string& target);
-    // A changed record whose identifier the last HotSync wrote: refiles its trade, or
-    // leaves out the record of a trade removed since. False for a record not known.
-    bool TakeKnownRecord(std::uint32_t recordId, const TradeRecord& candidate);
+    // A changed record whose identifier the last HotSync wrote: refiles its trade (the
+    // category only when the record left the slot it was written in), or leaves out the
+    // record of a trade removed since. False for a record not known.
+    bool TakeKnownRecord(std::uint32_t recordId, std::int32_t category,
+                         const TradeRecord& candidate);
     // Gives the manager a new category for the name; its index, or -1 when refused.
     int AddHandheldCategory(CCategoryMgr& manager, const std::string& name);
     // The handheld category index a trade's record is filed under; -1 when refused.

@@ -16,6 +16,8 @@ constexpr const char* kRecordKey = "record ";
 // A viewer holds at most 65535 records, each line is short: anything larger is not ours.
 constexpr std::size_t kMaxStateBytes = 4 * 1024 * 1024;
 constexpr std::size_t kMaxRecords = 0xFFFF;
+// The handheld has 16 category slots.
+constexpr std::int32_t kLastCategorySlot = 15;
 
 bool Fail(std::string* error, const std::string& text)
 {
@@ -38,15 +40,17 @@ template <class T> bool ReadNumber(const char*& p, const char* end, T& value)
     return true;
 }
 
-// "record <identifier> <trade id> <buy date>"
+// "record <identifier> <trade id> <buy date> <category slot>"
 bool ParseRecord(const std::string& line, std::uint32_t& id, SWrittenRecord& record)
 {
     const char* p = line.data() + std::strlen(kRecordKey);
     const char* end = line.data() + line.size();
-    if (!ReadNumber(p, end, id) || p == end || *p++ != ' ' || !ReadNumber(p, end, record.tradeId) ||
-        p == end || *p++ != ' ' || !ReadNumber(p, end, record.buyDate))
+    auto separator = [&] { return p != end && *p++ == ' '; };
+    if (!ReadNumber(p, end, id) || !separator() || !ReadNumber(p, end, record.tradeId) ||
+        !separator() || !ReadNumber(p, end, record.buyDate) || !separator() ||
+        !ReadNumber(p, end, record.category))
         return false;
-    return p == end && id != 0;
+    return p == end && id != 0 && record.category >= 0 && record.category <= kLastCategorySlot;
 }
 } // namespace
 
@@ -66,7 +70,7 @@ std::string FormatHotSyncState(const CHotSyncState& state)
     std::string text = std::string(kHeader) + "\n" + kDatabaseKey + state.database + "\n";
     for (const auto& [id, record] : state.records)
         text += kRecordKey + std::to_string(id) + " " + std::to_string(record.tradeId) + " " +
-                std::to_string(record.buyDate) + "\n";
+                std::to_string(record.buyDate) + " " + std::to_string(record.category) + "\n";
     return text;
 }
 

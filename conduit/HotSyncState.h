@@ -7,7 +7,7 @@
 // The file is text: a header line, the viewer database's name, then one line per record:
 //     tallyfern-hotsync 1
 //     database TallyfernDB
-//     record <identifier> <trade id> <trade's buy date>
+//     record <identifier> <trade id> <trade's buy date> <category slot written>
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,10 @@ struct SWrittenRecord
     // The trade's buy date as written: a trade number the desktop gave again to a new trade
     // after removing the old one does not take the old one's record.
     std::int32_t buyDate = 0;
+    // The handheld category slot the record was written in: a record that comes back in
+    // it was not refiled on the handheld (a trade shown under "Unfiled" for want of a
+    // free slot keeps its own category then).
+    std::int32_t category = 0;
 };
 
 struct CHotSyncState

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     for (const auto& [id, record] : state.records) {
         const tf::conduit::SWrittenRecord* other = again.Find(id);
-        if (!other || other->tradeId != record.tradeId || other->buyDate != record.buyDate)
+        if (!other || other->tradeId != record.tradeId || other->buyDate != record.buyDate ||
+            other->category != record.category || record.category < 0 || record.category > 15)
             std::abort();
     }
     return 0;

@@ -169,6 +169,30 @@ TEST_F(SharedPortfolio, ATradeRemovedOnTheDesktopIsNotBroughtBackByAHandheldEdit
         EXPECT_NE(TradeSymbol(trade), "BBB");
 }
 
+TEST_F(SharedPortfolio, ATradeShownUnderUnfiledForWantOfASlotKeepsItsCategory)
+{
+    // Every handheld slot is taken: "Personal" finds none, so both trades show under
+    // "Unfiled" on the handheld.
+    std::vector<std::string> full = {"Unfiled"};
+    for (int i = 1; i <= 15; ++i)
+        full.push_back("H" + std::to_string(i));
+    MakeViewer(full);
+    Sync();
+    ASSERT_EQ(Viewer().records.size(), 3u);
+    EXPECT_EQ(Viewer().records[0].category, 0);
+    // On the handheld, one record is made private (still in "Unfiled"), the other is
+    // filed under H3.
+    Viewer().records[0].flags = kSkRecordDirty | kSkRecordPrivate;
+    EditOnHandheld("BBB", "H3");
+    Sync();
+
+    CBlotterSpace doc = ReadPortfolio();
+    ASSERT_EQ(doc.m_trades.GetCount(), 2u);
+    EXPECT_EQ(TradeCategory(*doc.m_trades.begin()), "Personal");
+    EXPECT_EQ(doc.m_trades.begin()->privateFlag, 1);
+    EXPECT_EQ(TradeCategory(*(doc.m_trades.begin() + 1)), "H3");
+}
+
 TEST_F(SharedPortfolio, RecordsWithControlCharactersAreRefusedWithALogLine)
 {
     MakeViewer({"Unfiled", "Bad\x1b[2J"});
@@ -294,6 +318,7 @@ TEST_F(SharedPortfolio, TheRecordListNamesWhatWasWrittenAndABadOneFallsBackToVal
         ASSERT_NE(written, nullptr);
         EXPECT_EQ(written->tradeId, TradeSymbol(trade) == "AAA" ? 1 : 2);
         EXPECT_EQ(written->buyDate, 1700000000);
+        EXPECT_EQ(written->category, record.category);
     }
 
     // A record list that cannot be read: said once, and records are matched by their values.
@@ -313,24 +338,28 @@ TEST(HotSyncState, RoundTripsAndRefusesAnythingElse)
 {
     CHotSyncState state;
     state.database = "TallyfernDB";
-    state.records[7] = {1, 1700000000};
-    state.records[0xFFFFFF] = {-2, -5};
+    state.records[7] = {1, 1700000000, 0};
+    state.records[0xFFFFFF] = {-2, -5, 15};
     const std::string text = FormatHotSyncState(state);
-    EXPECT_EQ(text, "tallyfern-hotsync 1\ndatabase TallyfernDB\nrecord 7 1 1700000000\n"
-                    "record 16777215 -2 -5\n");
+    EXPECT_EQ(text, "tallyfern-hotsync 1\ndatabase TallyfernDB\nrecord 7 1 1700000000 0\n"
+                    "record 16777215 -2 -5 15\n");
     CHotSyncState read;
     ASSERT_TRUE(ParseHotSyncState(text, read, nullptr));
     EXPECT_EQ(read.database, "TallyfernDB");
     EXPECT_EQ(read.records.size(), 2u);
     EXPECT_EQ(read.Find(0xFFFFFF)->tradeId, -2);
+    EXPECT_EQ(read.Find(0xFFFFFF)->category, 15);
 
     for (const char* bad : {"", "tallyfern-hotsync 2\ndatabase X\n", "tallyfern-hotsync 1\n",
-                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3",
-                            "tallyfern-hotsync 1\ndatabase X\nrecord 0 2 3\n",
-                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3 4\n",
-                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3\nrecord 1 4 5\n",
-                            "tallyfern-hotsync 1\ndatabase X\nrecord 4294967296 2 3\n",
-                            "tallyfern-hotsync 1\ndatabase X\nrecord  1 2 3\n"}) {
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3 4",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 0 2 3 4\n",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3\n",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3 4 5\n",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3 16\n",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3 -1\n",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 1 2 3 4\nrecord 1 4 5 6\n",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord 4294967296 2 3 4\n",
+                            "tallyfern-hotsync 1\ndatabase X\nrecord  1 2 3 4\n"}) {
         CHotSyncState refused;
         refused.database = "left over";
         std::string error;
