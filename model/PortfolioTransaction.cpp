@@ -1,5 +1,6 @@
 #include "model/PortfolioTransaction.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/fs/Backups.h"
@@ -24,6 +25,13 @@ std::chrono::milliseconds DefaultLockWait()
     if (seconds > kLongestLockWaitSeconds)
         seconds = kLongestLockWaitSeconds;
     return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+}
+
+std::string SecondsText(std::chrono::milliseconds wait)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(wait.count()) / 1000);
+    return text;
 }
 
 CPortfolioTransaction::CPortfolioTransaction(const std::string& path)

@@ -17,6 +17,8 @@
 // How long a writer waits for another writer's save: 10 seconds, or the seconds given in
 // TALLYFERN_LOCK_WAIT (for scripts that would rather fail at once, and for tests).
 std::chrono::milliseconds DefaultLockWait();
+// A wait as a message says it, in seconds: "10", "0.5".
+std::string SecondsText(std::chrono::milliseconds wait);
 
 class CPortfolioTransaction
 {

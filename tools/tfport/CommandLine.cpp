@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 
 #include "model/PortfolioFile.h"
 #include "platform/text/Numbers.h"
@@ -112,9 +111,7 @@ void BeginOrGiveUp(CPortfolioTransaction& transaction)
         return;
     if (!transaction.Busy())
         throw CCommandError{transaction.ErrorText() + "; nothing was changed"};
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%g", static_cast<double>(wait.count()) / 1000);
-    throw CCommandError{transaction.ErrorText() + "; gave up after " + seconds +
+    throw CCommandError{transaction.ErrorText() + "; gave up after " + SecondsText(wait) +
                             " seconds and changed nothing (try again when it is done)",
                         kExitBusy};
 }
