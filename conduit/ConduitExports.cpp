@@ -1,5 +1,6 @@
 // The conduit library's four exports and its process-wide state. Nothing else leaves the
 // library (exports.map), and no exception crosses these functions.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -50,7 +51,7 @@ void CopyConduitName(char* out, std::size_t size)
 {
     std::memset(out, 0, size);
     if (size > 0)
-        std::memcpy(out, kConduitName, std::min(size - 1, std::strlen(kConduitName)));
+        std::copy_n(kConduitName, std::min(size - 1, std::strlen(kConduitName)), out);
 }
 
 } // namespace

@@ -8,7 +8,7 @@ CSmtpAlertMailer::CSmtpAlertMailer(const std::string& strServer, const CSmtpAler
         m_connection.SetClock(settings.m_clock);
 }
 
-AlertMailerFactory MakeSmtpAlertMailerFactory(CSmtpAlertSettings settings)
+AlertMailerFactory MakeSmtpAlertMailerFactory(const CSmtpAlertSettings& settings)
 {
     return [settings](const std::string& strServer) -> std::unique_ptr<CAlertMailer> {
         return std::make_unique<CSmtpAlertMailer>(strServer, settings);

@@ -51,4 +51,4 @@ class CSmtpAlertMailer : public CAlertMailer
     CSmtpConnection m_connection;
 };
 
-AlertMailerFactory MakeSmtpAlertMailerFactory(CSmtpAlertSettings settings = {});
+AlertMailerFactory MakeSmtpAlertMailerFactory(const CSmtpAlertSettings& settings = {});

@@ -51,8 +51,11 @@ std::string DamagedCopyName(const std::string& path)
     std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    std::string base = path + kDamagedSuffix + stamp;
+    // The stamp always fits; should the clock give a year strftime cannot show, the seconds do.
+    std::string base =
+        path + kDamagedSuffix +
+        (std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) != 0 ? std::string(stamp)
+                                                                          : std::to_string(now));
     // Two damaged reads within a second keep both copies.
     std::string name = base;
     for (int i = 2; tf::fs::FileExists(name); ++i)

@@ -119,9 +119,9 @@ bool CSmtpConnection::Connect()
     }
 
     char szHostName[kHostNameBuffer];
-    if (!CSocket::GetLocalHostName(szHostName, sizeof(szHostName)))
-        std::strcpy(szHostName, kFallbackHostName);
-    SendText("HELO " + MailCommandSafe(szHostName) + "\r\n");
+    const char* pszHostName =
+        CSocket::GetLocalHostName(szHostName, sizeof(szHostName)) ? szHostName : kFallbackHostName;
+    SendText("HELO " + MailCommandSafe(pszHostName) + "\r\n");
     if (!GetResponse(ReplyKind::kGeneric)) {
         CloseSocket();
         return false;

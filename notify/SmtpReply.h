@@ -21,7 +21,7 @@ class CSmtpReplyReader
     // Reply lines are at most 512 bytes; anything past this is not shown to anyone.
     static constexpr std::size_t kMaxKeptLine = 1023;
     // A reply still without its last line after this many bytes is garbage, not a reply.
-    static constexpr std::size_t kMaxReplyBytes = 64 * 1024;
+    static constexpr std::size_t kMaxReplyBytes = std::size_t{64} * 1024;
 
     void Append(const char* pData, std::size_t nSize) { m_sPending.append(pData, nSize); }
 

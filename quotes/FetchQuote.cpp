@@ -44,8 +44,8 @@ int FetchQuote(const std::string& symbol, const std::string& country, int bUseBi
                double& dChange)
 {
     // The record's texts are zero-terminated: whatever follows a NUL is not part of them.
-    const std::string strSymbol(symbol.c_str());
-    const std::string strCountry(country.c_str());
+    const std::string strSymbol = symbol.substr(0, symbol.find('\0'));
+    const std::string strCountry = country.substr(0, country.find('\0'));
     if (strSymbol.empty()) {
         return kFetchMissingArgument;
     }

@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kAcceptHeader = "Accept: text/*";
 constexpr const char* kUserAgentHeader = "User-Agent: Tallyfern";
 // Response headers past this size are no quote service's; the exchange is given up.
-constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+constexpr std::size_t kMaxHeaderBytes = std::size_t{64} * 1024;
 
 struct CurlGlobal
 {

@@ -17,7 +17,7 @@ constexpr long kDefaultStallTimeoutMs = 30000;
 // A server that keeps a reply trickling in for longer than this is given up all the same.
 constexpr long kDefaultTransferTimeoutMs = 120000;
 // A quote reply is a line or a small page; anything past this is not read.
-constexpr std::size_t kDefaultMaxBodyBytes = 4 * 1024 * 1024;
+constexpr std::size_t kDefaultMaxBodyBytes = std::size_t{4} * 1024 * 1024;
 
 struct HttpLimits
 {

@@ -19,7 +19,7 @@ namespace tf::synckit {
 constexpr std::size_t kPdbHeaderSize = 78;
 constexpr std::size_t kPdbRecordEntrySize = 8;
 // No handheld held more than a few megabytes; a larger file is not one of ours.
-constexpr std::size_t kMaxPdbFileSize = 64u * 1024u * 1024u;
+constexpr std::size_t kMaxPdbFileSize = std::size_t{64} * 1024 * 1024;
 
 // Reads a PDB image into db. kSkOk, or kSkErrDamaged with the reason in *error.
 SK_API int ParsePdb(const std::uint8_t* data, std::size_t size, HandheldDatabase& db,

@@ -69,9 +69,9 @@ TEST(HandheldRecord, PacksBigEndianFieldsAtTheirOffsets)
     EXPECT_EQ(r[94], 1);
     for (std::size_t i = 95; i < kHandheldRecordSize; ++i)
         EXPECT_EQ(r[i], 0) << i;
-    EXPECT_EQ(out.block.recordSize, 128u);
-    EXPECT_EQ(out.block.bufferSize, 128u);
-    EXPECT_EQ(out.block.recordId, 0u);
+    EXPECT_EQ(std::uint32_t{out.block.recordSize}, 128u);
+    EXPECT_EQ(std::uint16_t{out.block.bufferSize}, 128u);
+    EXPECT_EQ(std::uint32_t{out.block.recordId}, 0u);
 }
 
 TEST(HandheldRecord, AttributeByteFollowsThePrivateFlag)
@@ -80,13 +80,13 @@ TEST(HandheldRecord, AttributeByteFollowsThePrivateFlag)
     TradeRecord trade = MakeTrade(1, "A", 1, 1, "");
     trade.privateFlag = 1;
     PackHandheldRecord(trade, out.block);
-    EXPECT_EQ(out.block.attributes, 0x10);
+    EXPECT_EQ(std::uint8_t{out.block.attributes}, 0x10);
     trade.privateFlag = 0;
     PackHandheldRecord(trade, out.block);
-    EXPECT_EQ(out.block.attributes, 0x40);
+    EXPECT_EQ(std::uint8_t{out.block.attributes}, 0x40);
     trade.privateFlag = 2;
     PackHandheldRecord(trade, out.block);
-    EXPECT_EQ(out.block.attributes, 0x40);
+    EXPECT_EQ(std::uint8_t{out.block.attributes}, 0x40);
 }
 
 TEST(HandheldRecord, RefusesABufferTooSmall)

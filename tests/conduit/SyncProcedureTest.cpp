@@ -90,8 +90,8 @@ TEST_F(SyncProcedure, FirstSyncFillsANewViewerWithOpenTradesCategoriesAndSummary
 
     EXPECT_THAT(Log(), ElementsAre(Pair("Synchronizing Tallyfern...", 19), Pair("Tallyfern", 20)));
     synckit::HandheldDatabase& viewer = Viewer();
-    EXPECT_EQ(viewer.creator, m_props.creator);
-    EXPECT_EQ(viewer.type, m_props.type);
+    EXPECT_EQ(viewer.creator, std::uint32_t{m_props.creator});
+    EXPECT_EQ(viewer.type, std::uint32_t{m_props.type});
     EXPECT_EQ(viewer.attributes, 0);
     EXPECT_EQ(viewer.version, 0);
 

@@ -1,7 +1,6 @@
 #include "tools/tfport/ExportFormats.h"
 
 #include <charconv>
-#include <cstdio>
 #include <ostream>
 #include <vector>
 
@@ -83,9 +82,10 @@ std::string JsonString(const std::string& utf8)
             break;
         default:
             if (c < 0x20 || c == 0x7F || bC1) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", c);
-                out += esc;
+                constexpr const char* kHexDigits = "0123456789abcdef";
+                out += "\\u00";
+                out += kHexDigits[c >> 4];
+                out += kHexDigits[c & 0xF];
             } else {
                 out += static_cast<char>(c);
             }
@@ -136,13 +136,12 @@ std::string IsoLocalTime(std::time_t when)
     std::tm local{};
     localtime_r(&when, &local);
     char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    long offset = local.tm_gmtoff;
-    char zone[32];
-    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+',
-                  (offset < 0 ? -offset : offset) / 3600,
-                  ((offset < 0 ? -offset : offset) / 60) % 60);
-    return std::string(text) + zone;
+    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0)
+        return {};
+    // strftime writes the offset as +hhmm; ISO 8601 with a colon reads +hh:mm.
+    const std::string stamp = text;
+    const std::size_t minutes = stamp.size() - 2;
+    return stamp.substr(0, minutes) + ":" + stamp.substr(minutes);
 }
 
 void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)

@@ -36,7 +36,8 @@ std::string ShortDate(std::int32_t when)
     std::tm local{};
     localtime_r(&t, &local);
     char text[32];
-    std::strftime(text, sizeof text, "%b %d, %Y", &local);
+    if (std::strftime(text, sizeof text, "%b %d, %Y", &local) == 0)
+        return "-";
     return text;
 }
 

@@ -16,7 +16,7 @@ constexpr double kMaxDrift = 0.2;
 // The simulated bid stands this fraction below the price.
 constexpr double kBidSpread = 0.001;
 // Quotes files larger than this are not a list of symbols; they are not read.
-constexpr std::uintmax_t kMaxQuotesFileBytes = 16 * 1024 * 1024;
+constexpr std::uintmax_t kMaxQuotesFileBytes = std::uintmax_t{16} * 1024 * 1024;
 
 double RoundCents(double d)
 {

@@ -1,5 +1,6 @@
 // One HotSync: load the conduit, ask its name, version and information, lay out the
 // property block, run OpenConduit against the folder handheld and print the log.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "platform/synckit/FolderHandheld.h"
 #include "platform/synckit/SyncKit.h"
 #include "platform/synckit/SyncLog.h"
+#include "tools/tfsync/Messages.h"
 #include "tools/tfsync/Options.h"
 
 #ifndef TF_DEFAULT_CONDUIT
@@ -95,7 +97,7 @@ bool EnsureFolder(const std::string& path)
 void CopyField(char* field, std::size_t size, const std::string& text)
 {
     std::memset(field, 0, size);
-    std::memcpy(field, text.data(), std::min(text.size(), size - 1));
+    std::copy_n(text.data(), std::min(text.size(), size - 1), field);
 }
 } // namespace
 
@@ -106,8 +108,7 @@ int RunHotSync(const COptions& options)
     std::string localFile = options.Get("--local-file");
     std::string database = options.Get("--db", kDefaultDatabase);
     if (userDir.empty()) {
-        std::fprintf(stderr, "tfsync: --user-dir DIR is needed for a HotSync\n");
-        return 2;
+        return Fail(2, "--user-dir DIR is needed for a HotSync");
     }
     // The conduit appends the file name directly to the folder.
     if (userDir.back() != '/')
@@ -117,26 +118,19 @@ int RunHotSync(const COptions& options)
     long long card = 0;
     if (!ParseCode(options.Get("--creator", kDefaultCreator), creator) ||
         !ParseCode(options.Get("--type", kDefaultType), type)) {
-        std::fprintf(stderr, "tfsync: creator and type codes have four characters\n");
-        return 2;
+        return Fail(2, "creator and type codes have four characters");
     }
     if (!ParseWhole(options.Get("--card", "0"), card) || card < 0 || card > 255) {
-        std::fprintf(stderr, "tfsync: --card takes a number from 0 to 255\n");
-        return 2;
+        return Fail(2, "--card takes a number from 0 to 255");
     }
     if (userDir.size() > kPropertyTextMax || localFile.size() > kPropertyTextMax) {
-        std::fprintf(stderr, "tfsync: the user folder and the file name must be shorter "
-                             "than 256 characters\n");
-        return 2;
+        return Fail(2, "the user folder and the file name must be shorter than 256 characters");
     }
     if (database.empty() || database.size() >= SK_DB_NAME_SIZE) {
-        std::fprintf(stderr, "tfsync: the database name takes 1 to 31 characters\n");
-        return 2;
+        return Fail(2, "the database name takes 1 to 31 characters");
     }
     if (!EnsureFolder(handheldDir)) {
-        std::fprintf(stderr, "tfsync: %s is not a folder that can be used: %s\n",
-                     handheldDir.c_str(), std::strerror(errno));
-        return 1;
+        return Fail(1, handheldDir + " is not a folder that can be used: " + std::strerror(errno));
     }
 
     CConduitLibrary conduit;
@@ -165,8 +159,7 @@ int RunHotSync(const COptions& options)
             firstError = conduit.Error();
     }
     if (!loaded) {
-        std::fprintf(stderr, "tfsync: cannot load the conduit: %s\n", firstError.c_str());
-        return 1;
+        return Fail(1, "cannot load the conduit: " + firstError);
     }
 
     char name[64];

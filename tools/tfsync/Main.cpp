@@ -5,41 +5,40 @@
 #include <string>
 #include <vector>
 
+#include "tools/tfsync/Messages.h"
 #include "tools/tfsync/Options.h"
 
 namespace {
-void PrintUsage(std::FILE* out)
+std::string UsageText()
 {
-    std::fprintf(
-        out,
-        "usage: tfsync --handheld DIR --user-dir DIR [--local-file NAME]\n"
-        "              [--db NAME --creator CODE --type CODE --card N] [--conduit PATH]\n"
-        "       tfsync handheld list   --handheld DIR [--db NAME]\n"
-        "       tfsync handheld add    --handheld DIR [--db NAME] --symbol S --quantity Q\n"
-        "                              --price P [--last P] [--change C] [--fee F]\n"
-        "                              [--country NAME] [--category NAME] [--private]\n"
-        "       tfsync handheld edit   --handheld DIR [--db NAME] --uid N\n"
-        "                              [--category NAME] [--private | --public]\n"
-        "       tfsync handheld delete --handheld DIR [--db NAME] --uid N\n"
-        "\n"
-        "A HotSync prints the conduit's log with its activity codes and exits with 0 when\n"
-        "the portfolio file was written back, 1 otherwise. Defaults: --db %s, --creator %s,\n"
-        "--type %s, --card 0, --local-file empty (the conduit then uses Tallyfern.kgw).\n",
-        tfsync::kDefaultDatabase, tfsync::kDefaultCreator, tfsync::kDefaultType);
+    return std::string(
+               "usage: tfsync --handheld DIR --user-dir DIR [--local-file NAME]\n"
+               "              [--db NAME --creator CODE --type CODE --card N] [--conduit PATH]\n"
+               "       tfsync handheld list   --handheld DIR [--db NAME]\n"
+               "       tfsync handheld add    --handheld DIR [--db NAME] --symbol S --quantity Q\n"
+               "                              --price P [--last P] [--change C] [--fee F]\n"
+               "                              [--country NAME] [--category NAME] [--private]\n"
+               "       tfsync handheld edit   --handheld DIR [--db NAME] --uid N\n"
+               "                              [--category NAME] [--private | --public]\n"
+               "       tfsync handheld delete --handheld DIR [--db NAME] --uid N\n"
+               "\n"
+               "A HotSync prints the conduit's log with its activity codes and exits with 0 when\n"
+               "the portfolio file was written back, 1 otherwise. Defaults: --db ") +
+           tfsync::kDefaultDatabase + ", --creator " + tfsync::kDefaultCreator + ",\n--type " +
+           tfsync::kDefaultType +
+           ", --card 0, --local-file empty (the conduit then uses Tallyfern.kgw).\n";
 }
-} // namespace
 
-int main(int argc, char** argv)
+int Run(std::vector<std::string> args)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        PrintUsage(stdout);
+        std::printf("%s", UsageText().c_str());
         return 0;
     }
     std::string command;
     if (!args.empty() && args[0] == "handheld") {
         if (args.size() < 2) {
-            PrintUsage(stderr);
+            tfsync::WriteError(UsageText());
             return 2;
         }
         command = args[1];
@@ -47,16 +46,23 @@ int main(int argc, char** argv)
     }
     tfsync::COptions options;
     if (!options.Parse(args)) {
-        std::fprintf(stderr, "tfsync: %s\n", options.Error().c_str());
-        PrintUsage(stderr);
+        tfsync::WriteError("tfsync: " + options.Error() + "\n" + UsageText());
         return 2;
     }
     if (!options.Has("--handheld")) {
-        std::fprintf(stderr, "tfsync: --handheld DIR is needed\n");
-        PrintUsage(stderr);
+        tfsync::WriteError("tfsync: --handheld DIR is needed\n" + UsageText());
         return 2;
     }
     if (command.empty())
         return tfsync::RunHotSync(options);
     return tfsync::RunHandheldCommand(command, options);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+    if (!tfsync::OutputWritten() && status == 0)
+        status = 1;
+    return status;
 }

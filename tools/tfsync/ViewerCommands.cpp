@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/synckit/FolderHandheld.h"
+#include "tools/tfsync/Messages.h"
 #include "tools/tfsync/Options.h"
 #include "tools/tfsync/ViewerRecord.h"
 
@@ -21,12 +22,6 @@ constexpr int kFirstHandheldCategoryId = 128;
 constexpr std::size_t kSymbolWidth = 10;
 constexpr std::size_t kCountryWidth = 20;
 constexpr std::size_t kCategoryNameMax = 15;
-
-int Fail(const std::string& text)
-{
-    std::fprintf(stderr, "tfsync: %s\n", text.c_str());
-    return 1;
-}
 
 // The slot of a category name, made on the handheld when it is new; -1 when all are used.
 int CategorySlot(HandheldDatabase& db, const std::string& name)
@@ -118,28 +113,28 @@ int Add(tf::synckit::CFolderHandheld& handheld, HandheldDatabase& db, const COpt
     trade.symbol = options.Get("--symbol");
     trade.country = options.Get("--country", "United States");
     if (trade.symbol.empty() || trade.symbol.size() > kSymbolWidth)
-        return Fail("--symbol takes 1 to 10 characters");
+        return Fail(1, "--symbol takes 1 to 10 characters");
     if (trade.symbol == kViewerSummarySymbol)
-        return Fail("that symbol is reserved for the summary record");
+        return Fail(1, "that symbol is reserved for the summary record");
     if (trade.country.size() > kCountryWidth)
-        return Fail("--country takes at most 20 characters");
+        return Fail(1, "--country takes at most 20 characters");
     if (!NumberOption(options, "--quantity", trade.quantity, true) ||
         !NumberOption(options, "--price", trade.price, true) ||
         !NumberOption(options, "--last", trade.lastPrice, false) ||
         !NumberOption(options, "--change", trade.dayChange, false) ||
         !NumberOption(options, "--fee", trade.brokerFee, false))
-        return Fail("--quantity and --price are needed; every amount is a number like 12.5");
+        return Fail(1, "--quantity and --price are needed; every amount is a number like 12.5");
     trade.costPrice = trade.price;
     std::string category = options.Get("--category", kUnfiled);
     if (category.size() > kCategoryNameMax)
-        return Fail("a category name takes at most 15 characters");
+        return Fail(1, "a category name takes at most 15 characters");
     int slot = CategorySlot(db, category);
     if (slot < 0)
-        return Fail("the handheld has no free category slot for " + category);
+        return Fail(1, "the handheld has no free category slot for " + category);
     StoredRecord record;
     record.uid = db.NewRecordId();
     if (record.uid == 0 || db.records.size() >= tf::synckit::kMaxRecordCount)
-        return Fail("the database is full");
+        return Fail(1, "the database is full");
     record.flags = kSkRecordDirty;
     if (options.Has("--private"))
         record.flags |= kSkRecordPrivate;
@@ -148,7 +143,7 @@ int Add(tf::synckit::CFolderHandheld& handheld, HandheldDatabase& db, const COpt
     db.records.push_back(record);
     std::string error;
     if (handheld.StoreDatabase(db, &error) != kSkOk)
-        return Fail(error);
+        return Fail(1, error);
     std::printf("Added record #%u\n", record.uid);
     return 0;
 }
@@ -165,16 +160,16 @@ int Edit(tf::synckit::CFolderHandheld& handheld, HandheldDatabase& db, const COp
 {
     StoredRecord* record = RecordOption(db, options);
     if (!record)
-        return Fail("--uid must name a record of the database");
+        return Fail(1, "--uid must name a record of the database");
     if (options.Has("--private") && options.Has("--public"))
-        return Fail("--private and --public exclude each other");
+        return Fail(1, "--private and --public exclude each other");
     if (options.Has("--category")) {
         std::string category = options.Get("--category");
         if (category.size() > kCategoryNameMax)
-            return Fail("a category name takes at most 15 characters");
+            return Fail(1, "a category name takes at most 15 characters");
         int slot = CategorySlot(db, category);
         if (slot < 0)
-            return Fail("the handheld has no free category slot for " + category);
+            return Fail(1, "the handheld has no free category slot for " + category);
         record = RecordOption(db, options);
         record->category = static_cast<std::uint8_t>(slot);
     }
@@ -185,7 +180,7 @@ int Edit(tf::synckit::CFolderHandheld& handheld, HandheldDatabase& db, const COp
     record->flags |= kSkRecordDirty;
     std::string error;
     if (handheld.StoreDatabase(db, &error) != kSkOk)
-        return Fail(error);
+        return Fail(1, error);
     std::printf("Changed record #%u\n", record->uid);
     return 0;
 }
@@ -194,12 +189,12 @@ int Delete(tf::synckit::CFolderHandheld& handheld, HandheldDatabase& db, const C
 {
     StoredRecord* record = RecordOption(db, options);
     if (!record)
-        return Fail("--uid must name a record of the database");
+        return Fail(1, "--uid must name a record of the database");
     // The record stays, marked, until the next HotSync purges it.
     record->flags |= kSkRecordDeleted | kSkRecordDirty;
     std::string error;
     if (handheld.StoreDatabase(db, &error) != kSkOk)
-        return Fail(error);
+        return Fail(1, error);
     std::printf("Deleted record #%u\n", record->uid);
     return 0;
 }
@@ -208,8 +203,7 @@ int Delete(tf::synckit::CFolderHandheld& handheld, HandheldDatabase& db, const C
 int RunHandheldCommand(const std::string& command, const COptions& options)
 {
     if (command != "list" && command != "add" && command != "edit" && command != "delete") {
-        std::fprintf(stderr, "tfsync: unknown handheld command: %s\n", command.c_str());
-        return 2;
+        return Fail(2, "unknown handheld command: " + command);
     }
     tf::synckit::CFolderHandheld handheld(options.Get("--handheld"));
     std::string name = options.Get("--db", kDefaultDatabase);
@@ -222,12 +216,12 @@ int RunHandheldCommand(const std::string& command, const COptions& options)
         db.name = name;
         if (!ParseCode(options.Get("--creator", kDefaultCreator), db.creator) ||
             !ParseCode(options.Get("--type", kDefaultType), db.type))
-            return Fail("creator and type codes have four characters");
+            return Fail(1, "creator and type codes have four characters");
         db.creationDate = db.modificationDate = tf::synckit::HandheldTime(std::time(nullptr));
     } else if (status == kSkErrNotFound) {
-        return Fail("the handheld has no database " + name);
+        return Fail(1, "the handheld has no database " + name);
     } else if (status != kSkOk) {
-        return Fail(error);
+        return Fail(1, error);
     }
     if (command == "list")
         return List(db);

@@ -84,14 +84,14 @@ TEST_F(RecordInterface, ModifiedRecordsAreReadUntilTheClosingClearCall)
     block.buffer = buffer.data();
     block.bufferSize = 2;
     ASSERT_EQ(SkReadNextModifiedRecord(&block), kSkOk);
-    EXPECT_EQ(block.recordId, first);
-    EXPECT_EQ(block.attributes, kSkRecordDirty);
-    EXPECT_EQ(block.category, 3);
-    EXPECT_EQ(block.recordSize, 3u) << "the whole size, though only two bytes fit";
+    EXPECT_EQ(std::uint32_t{block.recordId}, first);
+    EXPECT_EQ(std::uint8_t{block.attributes}, kSkRecordDirty);
+    EXPECT_EQ(std::int16_t{block.category}, 3);
+    EXPECT_EQ(std::uint32_t{block.recordSize}, 3u) << "the whole size, though only two bytes fit";
     EXPECT_EQ(buffer[1], 2);
     EXPECT_EQ(buffer[2], 0xEE);
     ASSERT_EQ(SkReadNextModifiedRecord(&block), kSkOk);
-    EXPECT_EQ(block.recordId, third) << "deleted records come too";
+    EXPECT_EQ(std::uint32_t{block.recordId}, third) << "deleted records come too";
     EXPECT_EQ(SkReadNextModifiedRecord(&block), kSkErrNotFound);
 
     EXPECT_EQ(SkPurgeDeletedRecords(handle), kSkOk);
