@@ -14,7 +14,7 @@ constexpr const char* kHeader = "tallyfern-hotsync 1";
 constexpr const char* kDatabaseKey = "database ";
 constexpr const char* kRecordKey = "record ";
 // A viewer holds at most 65535 records, each line is short: anything larger is not ours.
-constexpr std::size_t kMaxStateBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxStateBytes = std::size_t{4} * 1024 * 1024;
 constexpr std::size_t kMaxRecords = 0xFFFF;
 // The handheld has 16 category slots.
 constexpr std::int32_t kLastCategorySlot = 15;

@@ -1,6 +1,6 @@
 #include "model/PortfolioTransaction.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 
 #include "platform/fs/Backups.h"
@@ -29,9 +29,10 @@ std::chrono::milliseconds DefaultLockWait()
 
 std::string SecondsText(std::chrono::milliseconds wait)
 {
+    // The shortest text that reads back as the same number: "10", "0.5".
     char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(wait.count()) / 1000);
-    return text;
+    auto result = std::to_chars(text, text + sizeof text, static_cast<double>(wait.count()) / 1000);
+    return std::string(text, result.ptr);
 }
 
 CPortfolioTransaction::CPortfolioTransaction(const std::string& path)

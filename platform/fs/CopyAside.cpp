@@ -97,7 +97,7 @@ std::string FindIdenticalCopy(CInputFile& file, const std::string& path, const s
         // A copy still being written is not one yet.
         if (name.compare(0, prefix.size(), prefix) != 0 || name.find(".tmp-") != std::string::npos)
             continue;
-        const std::string candidate = lead + name;
+        std::string candidate = lead + name;
         CInputFile other;
         if (!other.Open(candidate) || other.Stamp().size != file.Stamp().size)
             continue;

@@ -54,7 +54,7 @@ std::string ResolveLinks(const std::string& path)
         if (target[0] != '/') {
             std::size_t slash = current.rfind('/');
             if (slash != std::string::npos)
-                target = current.substr(0, slash + 1) + target;
+                target.insert(0, current, 0, slash + 1);
         }
         current = target;
     }

@@ -81,6 +81,7 @@ TEST(HotSyncShared, ALockHeldTooLongEndsTheHotSyncWithStatusOneAndChangesNothing
 
 TEST(HotSyncKilled, ThreeHundredKillsLoseNoHandheldTrade)
 {
+    tf::test::ScratchInMemory();
     tf::test::CTempDir dir("tf-hotsync-kill");
     const std::string handheld = dir.File("handheld");
     const std::string user = dir.File("user");

@@ -97,7 +97,7 @@ std::string JsonString(const std::string& utf8)
 // CSV has no escapes of its own: control characters are shown as the terminal shows them.
 std::string CsvField(const std::string& utf8)
 {
-    const std::string text = EscapeControls(utf8);
+    std::string text = EscapeControls(utf8);
     if (text.find_first_of(",\"") == std::string::npos)
         return text;
     std::string out = "\"";

@@ -1,7 +1,5 @@
 #include "tools/tfport/TerminalText.h"
 
-#include <cstdio>
-
 #include "tools/tfport/ExportFormats.h"
 
 namespace {
@@ -23,9 +21,10 @@ void AppendEscape(std::string& out, unsigned value)
         out += "\\t";
         return;
     default:
-        char text[8];
-        std::snprintf(text, sizeof text, "\\x%02x", value);
-        out += text;
+        constexpr const char* kHexDigits = "0123456789abcdef";
+        out += "\\x";
+        out += kHexDigits[(value >> 4) & 0xF];
+        out += kHexDigits[value & 0xF];
     }
 }
 } // namespace

@@ -5,14 +5,25 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "tests/support/process/ChildProcess.h"
 
 namespace tf::test {
+
+// Puts the scratch folders of this test process (CTempDir) in memory when the machine has
+// /dev/shm. A kill loses nothing that a flush to the disk would keep (the page cache stays),
+// so the loop's files need no disk, and without the disk's flushes a run costs a fraction.
+inline void ScratchInMemory()
+{
+    if (::access("/dev/shm", W_OK | X_OK) == 0)
+        ::setenv("TMPDIR", "/dev/shm", 1);
+}
 
 // How long the program takes when nobody kills it: the median of a few runs.
 inline std::chrono::microseconds MedianRunTime(const std::vector<std::string>& argv,

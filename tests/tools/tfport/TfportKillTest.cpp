@@ -29,6 +29,7 @@ std::size_t FilesWith(const fs::path& dir, const std::string& part)
 
 TEST(TfportKilled, AThousandKillsLeaveAWholeFileAndEveryReportedTradeOnce)
 {
+    tf::test::ScratchInMemory();
     tf::test::CTempDir dir("tf-tfport-kill");
     const std::string path = dir.File("info.kgw");
     tf::test::SProcessOptions options;
