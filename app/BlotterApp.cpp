@@ -1,12 +1,29 @@
 #include "app/BlotterApp.h"
 
+#include <cstdlib>
+
 #include <QApplication>
-#include <QDialog>
 
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
 #include "app/PasswordDlg.h"
 #include "quotes/FetchQuote.h"
+
+CBlotterApp::CBlotterApp(std::string strPortfolioPath)
+    : m_strPortfolioPath(std::move(strPortfolioPath))
+{
+}
+
+std::string CBlotterApp::NoDisplayText() const
+{
+    const char* pDisplay = std::getenv("DISPLAY");
+    const std::string strDisplay = pDisplay != nullptr && *pDisplay != '\0'
+                                       ? std::string("DISPLAY=") + pDisplay
+                                       : std::string("DISPLAY is not set");
+    return "tallyfern: no display could be opened (" + strDisplay +
+           "); the window needs a desktop session. From a terminal, \"tfport refresh\" prices "
+           "the portfolio and prints the blotter.\n";
+}
 
 bool CBlotterApp::InitInstance()
 {
@@ -16,27 +33,15 @@ bool CBlotterApp::InitInstance()
     // A quote server that asks for a password asks the user.
     SetPasswordPrompt(PromptForPassword);
 
-    CBlotterDlg dlg;
+    SBlotterServices services;
+    services.strPortfolioPath = m_strPortfolioPath;
+    CBlotterDlg dlg(std::move(services));
     m_pDlg = &dlg;
     m_pMainWnd = &dlg;
     const int nResult = dlg.DoModal();
     m_pMainWnd = nullptr;
     m_pDlg = nullptr;
     return nResult != -1;
-}
-
-void CBlotterApp::OnEndSession()
-{
-    if (m_pDlg == nullptr)
-        return;
-    m_pDlg->CloseWindow();
-    // A box or dialog still open (a mail error inside a refresh) would keep its own loop
-    // running; close them so that the program can end.
-    for (QWidget* pWidget : QApplication::topLevelWidgets()) {
-        auto* pOpen = qobject_cast<QDialog*>(pWidget);
-        if (pOpen != nullptr && pOpen != m_pDlg && pOpen->isVisible())
-            pOpen->reject();
-    }
 }
 
 void CBlotterApp::OnSaveSession()

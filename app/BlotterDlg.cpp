@@ -9,6 +9,7 @@
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/Resources.h"
+#include "platform/keyring/SecretStore.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 
@@ -31,7 +32,7 @@ SBlotterServices WithDefaults(SBlotterServices services)
     if (!services.fetchVersion)
         services.fetchVersion = [](double& dVersion) { FetchCurrentVersion(dVersion); };
     if (!services.mailers)
-        services.mailers = MakeSmtpAlertMailerFactory();
+        services.mailers = MakeSmtpAlertMailerFactory(KeyringSmtpPassword);
     if (!services.clock)
         services.clock = [] { return std::time(nullptr); };
     if (services.strPortfolioPath.empty())
@@ -44,6 +45,12 @@ SBlotterServices WithDefaults(SBlotterServices services)
 CBlotterDlg::CBlotterDlg(SBlotterServices services)
     : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services)))
 {
+    // A window closed inside a refresh (the end of the session while a mail box waits) starts
+    // no more mail: the program is ending, and a slow mail server must not hold it up.
+    m_services.mailers = [this, makeMailer = std::move(m_services.mailers)](
+                             const std::string& strServer) -> std::unique_ptr<CAlertMailer> {
+        return m_bClosed ? nullptr : makeMailer(strServer);
+    };
     // The document leaves the timer settings unset; a program without a file starts with
     // automatic refresh off and ten minutes.
     m_doc.m_bAutoRefresh = 0;
@@ -183,16 +190,19 @@ void CBlotterDlg::FillCategoryBox()
 void CBlotterDlg::SelectCategory(const std::string& strCategory)
 {
     CComboBox box = ComboBox(kCategoryBox);
-    box.SetCurSel(box.FindStringExact(-1, strCategory));
+    const int nIndex = box.FindStringExact(-1, strCategory);
+    if (nIndex >= 0) {
+        box.SetCurSel(nIndex);
+        return;
+    }
+    // The category shown is gone (removed in the categories dialog, or by another program):
+    // show every position rather than a blank box over an empty grid.
+    m_doc.m_strCategoryFilter = kCategoryAll;
+    box.SetCurSel(box.FindStringExact(-1, kCategoryAll));
 }
 
 void CBlotterDlg::ShowStatus(const std::string& strText)
 {
     m_strStatus = strText;
     SetDlgItemText(kStatusLine, strText);
-}
-
-void CBlotterDlg::ShowMailFailure(const std::string& strText)
-{
-    TfMessageBox(strText, MB_OK | MB_ICONEXCLAMATION, {}, this);
 }

@@ -16,6 +16,7 @@
 #include "app/SaveTexts.h"
 #include "app/tray/TrayNotifyIcon.h"
 #include "engine/AlertMailer.h"
+#include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
 #include "grid/BlotterGrid.h"
 #include "model/BlotterSpace.h"
@@ -121,7 +122,11 @@ class CBlotterDlg : public CDialog
     // What a merge has to tell (a conflict, a damaged file kept aside).
     void ShowSaveNote(const std::string& strText);
     void ShowRows(const RefreshResult& result);
+    // A mail failure of the alert test: a desktop notification and a message box.
     void ShowMailFailure(const std::string& strText);
+    // The outcome of one alert test: a mailed alert becomes a desktop notification too.
+    void ShowAlertOnDesktop(AlertOutcome outcome, const TradeRecord& trade, double dPrice,
+                            double dChange, std::time_t now);
 
     SBlotterServices m_services;
     CBlotterGrid m_grid;

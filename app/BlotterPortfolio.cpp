@@ -22,6 +22,9 @@ void CBlotterDlg::ApplyColumnWidths()
     m_grid.SetColWidth(-1, m_doc.m_nColumnWidth[0]);
     for (int i = 1; i < kColumnWidthCount; ++i)
         m_grid.SetColWidth(i - 1, m_doc.m_nColumnWidth[i]);
+    // The stored widths leave column 5 as wide as the last fit; fitting again keeps the
+    // columns inside the grid also when no rows are rebuilt (a first start).
+    m_grid.FitColumns(0, kBlotterColumns - 1);
 }
 
 void CBlotterDlg::CaptureColumnWidths()

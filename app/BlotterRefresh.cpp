@@ -68,8 +68,10 @@ void CBlotterDlg::Refresh(bool bFetch)
     const std::time_t now = m_services.clock();
     const AlertFunction alert = [this, now](const CBlotterSpace& doc, const TradeRecord& trade,
                                             double dPrice, double dChange) {
-        RunAlertTest(trade, dPrice, dChange, doc, now, m_services.mailers,
-                     [this](const std::string& strText) { ShowMailFailure(strText); });
+        const AlertOutcome outcome =
+            RunAlertTest(trade, dPrice, dChange, doc, now, m_services.mailers,
+                         [this](const std::string& strText) { ShowMailFailure(strText); });
+        ShowAlertOnDesktop(outcome, trade, dPrice, dChange, now);
     };
     const RefreshResult result = RunRefresh(m_doc, bFetch, m_services.quote, alert, now);
 

@@ -47,7 +47,10 @@ void CBlotterDlg::MapEditCommands()
         ApplyRefreshTimer(*this, m_doc.m_bAutoRefresh, m_doc.m_nRefreshMinutes, m_bTimerRunning);
     });
     MapCommand(kCmdEditPagerAlerts, [this] {
-        CPagerPrefsDlg dlg(this);
+        SPagerMailServices mail;
+        mail.mailers = m_services.mailers;
+        mail.clock = m_services.clock;
+        CPagerPrefsDlg dlg(this, mail);
         dlg.LoadFrom(m_doc);
         if (dlg.DoModal() == IDOK)
             dlg.StoreTo(m_doc);

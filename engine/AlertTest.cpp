@@ -1,24 +1,7 @@
 #include "engine/AlertTest.h"
 
-#include <memory>
-
 #include "engine/AlertTexts.h"
 #include "notify/MailMessage.h"
-
-namespace {
-
-// Shown when no mailer could be made at all; the same words a refused connect gives.
-constexpr const char* kNoMailerText = "Unable to connect to server";
-// A send after a connect that never happened fails this way in the real client too.
-constexpr const char* kNotConnectedText = "Must be connected";
-
-void Report(const AlertFailureSink& onFailure, const std::string& text)
-{
-    if (onFailure)
-        onFailure(text);
-}
-
-} // namespace
 
 AlertOutcome RunAlertTest(const TradeRecord& trade, double dPrice, double dChange,
                           const CBlotterSpace& doc, std::time_t now,
@@ -40,25 +23,7 @@ AlertOutcome RunAlertTest(const TradeRecord& trade, double dPrice, double dChang
     message.m_sSubject = texts.m_strSubject;
     message.m_sBody = texts.m_strBody;
 
-    std::unique_ptr<CAlertMailer> mailer = makeMailer ? makeMailer(doc.m_strSmtpServer) : nullptr;
-    if (!mailer) {
-        Report(onFailure, kNoMailerText);
-        Report(onFailure, kNotConnectedText);
-        return AlertOutcome::kFailed;
-    }
-
-    bool ok = true;
-    if (!mailer->Connect()) {
-        ok = false;
-        Report(onFailure, mailer->GetLastErrorText());
-    }
-    if (!mailer->SendMail(message)) {
-        ok = false;
-        Report(onFailure, mailer->GetLastErrorText());
-    }
-    if (!mailer->Disconnect()) {
-        ok = false;
-        Report(onFailure, mailer->GetLastErrorText());
-    }
-    return ok ? AlertOutcome::kSent : AlertOutcome::kFailed;
+    return SendThroughMailer(makeMailer, doc.m_strSmtpServer, message, onFailure)
+               ? AlertOutcome::kSent
+               : AlertOutcome::kFailed;
 }

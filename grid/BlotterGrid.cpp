@@ -58,6 +58,9 @@ void CBlotterGrid::OnSetup()
         QuickSetText(col, -1, kHeadings[col]);
     SetColWidth(-1, kSideHeadingWidth);
     FitColumns(0, kNumCols - 1);
+    // A misread number is worse than none: every column grows to show its widest text, and
+    // a number in a column narrowed past it shows as "###" (OnGetCell).
+    SetWidenColumnsToFit(true);
 }
 
 void CBlotterGrid::SetHeadingBorder(int col, short style)
@@ -97,6 +100,7 @@ void CBlotterGrid::OnGetCell(int col, long row, CGridCell& cell)
     if (col < 0 || row < 0)
         return;
     cell.SetAlignment(GridAlign::kRight | GridAlign::kTop);
+    cell.SetCellTypeEx(cell.GetCellTypeEx() | GridCellTypeEx::kOverflowHashes);
     // Only the leading number counts: "1,234.50" reads as 1 and "-0.00" as a zero.
     cell.SetTextColor(cell.GetNumber() < 0.0 ? kRed : kBlue);
 }

@@ -1,6 +1,7 @@
 // CBlotterGrid: the main window's grid of open positions. Six value columns, the security
 // symbol in the side heading, sign colours on every data cell and an ascending sort on every
-// heading press. The window writes the texts; the grid only shows and orders them.
+// heading press. The window writes the texts; the grid only shows and orders them, widening
+// a column to show its widest text and never showing a number cut short.
 #pragma once
 
 #include <climits>

@@ -14,6 +14,45 @@ constexpr int kEllipsisGap = 3;
 constexpr int kEllipsisSlack = 6;
 } // namespace
 
+namespace {
+const QFont& CellFont(const CGridCtrl& grid, const CGridCell& cell)
+{
+    return cell.IsPropertySet(GridProp::kFont) ? cell.GetFont() : grid.font();
+}
+
+int BitmapWidth(const CGridCell& cell)
+{
+    if (!cell.IsPropertySet(GridProp::kBitmap) || cell.GetBitmap().isNull())
+        return 0;
+    // The bitmap sits one pixel in from the left edge.
+    return 1 + cell.GetBitmap().width();
+}
+} // namespace
+
+int CGridCellType::WidthToShow(const CGridCtrl& grid, const CGridCell& cell)
+{
+    if (!cell.HasText())
+        return 0;
+    return BitmapWidth(cell) + 2 * grid.GetMargin() +
+           grid.MeasureFor(CellFont(grid, cell)).Width(cell.GetText());
+}
+
+int CGridCellType::QuickWidthToShow(const CGridCtrl& grid, const CGridCell& cell)
+{
+    if (!cell.HasText())
+        return 0;
+    return BitmapWidth(cell) + 2 * grid.GetMargin() +
+           grid.MeasureFor(CellFont(grid, cell)).QuickWidth(cell.GetText());
+}
+
+QString CGridCellType::OverflowText(const QFontMetrics& metrics, int nWidth)
+{
+    const int nHash = metrics.horizontalAdvance(QLatin1Char('#'));
+    if (nHash <= 0 || nWidth < nHash)
+        return {};
+    return QString(nWidth / nHash, QLatin1Char('#'));
+}
+
 std::string CGridCellType::GetName() const
 {
     return "Cell Type";
@@ -46,10 +85,7 @@ void CGridCellType::DrawNormal(QPainter& painter, CGridCtrl& grid, const QRect& 
 {
     painter.save();
     painter.setClipRect(rect);
-    if (cell.IsPropertySet(GridProp::kFont))
-        painter.setFont(cell.GetFont());
-    else
-        painter.setFont(grid.font());
+    painter.setFont(CellFont(grid, cell));
 
     const bool bHighlight = bCurrent || (bSelected && grid.GetHighlightSelected());
     QColor textColor = grid.ResolveTextColor(cell, bHighlight);
@@ -57,11 +93,11 @@ void CGridCellType::DrawNormal(QPainter& painter, CGridCtrl& grid, const QRect& 
     painter.fillRect(rect, backColor);
 
     QRect area = textRect;
-    if (cell.IsPropertySet(GridProp::kBitmap) && !cell.GetBitmap().isNull()) {
+    if (const int nBitmap = BitmapWidth(cell); nBitmap > 0) {
         const QPixmap& bitmap = cell.GetBitmap();
         int y = area.top() + (area.height() - bitmap.height()) / 2;
         painter.drawPixmap(area.left() + 1, y, bitmap);
-        area.setLeft(area.left() + 1 + bitmap.width());
+        area.setLeft(area.left() + nBitmap);
     }
 
     if (!cell.HasText()) {
@@ -69,7 +105,7 @@ void CGridCellType::DrawNormal(QPainter& painter, CGridCtrl& grid, const QRect& 
         return;
     }
     painter.setPen(textColor);
-    const QString text = AnsiToQString(cell.GetText());
+    QString text = AnsiToQString(cell.GetText());
     const QFontMetrics metrics(painter.font());
     const short align = cell.GetAlignment();
     const int margin = grid.GetMargin();
@@ -87,7 +123,12 @@ void CGridCellType::DrawNormal(QPainter& painter, CGridCtrl& grid, const QRect& 
         return;
     }
 
-    const int textWidth = metrics.horizontalAdvance(text);
+    int textWidth = metrics.horizontalAdvance(text);
+    if ((cell.GetCellTypeEx() & GridCellTypeEx::kOverflowHashes) &&
+        textWidth + 2 * margin > area.width()) {
+        text = OverflowText(metrics, area.width() - 2 * margin);
+        textWidth = metrics.horizontalAdvance(text);
+    }
     const int textHeight = metrics.height();
     // Qt's right() and bottom() are the last pixel; the edge arithmetic wants one past it.
     const int right = area.left() + area.width();

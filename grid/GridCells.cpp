@@ -55,6 +55,8 @@ int CGridCtrl::SetCell(int col, long row, const CGridCell& cell)
         const ColInfo& info = m_cols[static_cast<std::size_t>(col)];
         info.pStore->SetCell(info.nDataCol, row, cell);
     }
+    if (m_bWidenToFit && row >= 0)
+        WidenToShow(col, row);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "grid/GridCell.h"
 #include "grid/GridCellType.h"
 #include "grid/GridMemStore.h"
+#include "grid/GridTextMeasure.h"
 
 class QScrollBar;
 class QTabBar;
@@ -85,6 +87,10 @@ class CGridCtrl : public QFrame
     int GetTopHeadingHeight() const;
     int GetSideHeadingWidth() const;
     int FitColumns(int first, int last);
+    // With bOn, a text stored in a data row widens its column (the side heading included) to
+    // show it whole, up to the cell area's width; a column is never made narrower by it.
+    void SetWidenColumnsToFit(bool bOn) { m_bWidenToFit = bOn; }
+    bool GetWidenColumnsToFit() const { return m_bWidenToFit; }
     int SetColStore(int col, CGridMemStore* pStore);
     int SetColDataNumber(int col, int dataCol);
     int GetColDataNumber(int col) const;
@@ -158,6 +164,9 @@ class CGridCtrl : public QFrame
     int GetCellAreaWidth() const;
     int GetCellAreaHeight() const;
     QColor ResolveTextColor(const CGridCell& cell, bool bHighlight) const;
+    // Text widths in the font, kept for the last font asked about: widening measures every
+    // text written, nearly always in one font.
+    CGridTextMeasure& MeasureFor(const QFont& font) const;
     QColor ResolveBackColor(const CGridCell& cell, bool bHighlight) const;
     // The parts, for tests and the main window.
     QWidget* GetCellAreaWidget() const;
@@ -236,6 +245,8 @@ class CGridCtrl : public QFrame
     long RowsPerPage(long fromRow, bool bDown) const;
     int SideHeadingColLeft(int col) const;
     int ColWidthOrZero(int col) const;
+    // Widens the cell's column as far as its text needs (see SetWidenColumnsToFit).
+    void WidenToShow(int col, long row);
 
     // Input from the parts.
     void KeyPressed(QKeyEvent* event);
@@ -293,6 +304,8 @@ class CGridCtrl : public QFrame
     int m_nHintDelay = 500;
     bool m_bPaintingOn = true;
     int m_nTabWidth = 0;
+    bool m_bWidenToFit = false;
+    mutable std::optional<CGridTextMeasure> m_measure;
 
     // Keyboard and drag acceleration.
     int m_nKeyAccel = 10;

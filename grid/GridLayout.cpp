@@ -4,6 +4,9 @@
 #include "grid/GridCtrl.h"
 
 namespace {
+// Pixels a drawn text may take beyond the sum of its characters' advances (kerning).
+constexpr int kKerningSlack = 2;
+
 // After the row or column count changed: the current cell and the selection's ends stay
 // within the new count, and the current cell exists whenever any cell does.
 template <class T> void ClampToCount(T count, T& current, T& selStart, T& selEnd)
@@ -215,6 +218,37 @@ int CGridCtrl::FitColumns(int first, int last)
     AdjustComponentSizes();
     RedrawAll();
     return 0;
+}
+
+CGridTextMeasure& CGridCtrl::MeasureFor(const QFont& font) const
+{
+    if (!m_measure || m_measure->Font() != font)
+        m_measure.emplace(font);
+    return *m_measure;
+}
+
+void CGridCtrl::WidenToShow(int col, long row)
+{
+    CGridCell cell;
+    GetCellWithDefaults(col, row, cell);
+    if (cell.GetCellType() != GridCellTypes::kNormal ||
+        (cell.GetCellTypeEx() & GridCellTypeEx::kMultiLine))
+        return;
+    const int width = ColWidthOrZero(col);
+    // Most texts are no wider than what the column already shows; adding up advances (with
+    // room for kerning and rounding) settles those without shaping the text.
+    if (CGridCellType::QuickWidthToShow(*this, cell) + kKerningSlack <= width)
+        return;
+    int needed = CGridCellType::WidthToShow(*this, cell);
+    // A column wider than the cell area could never be scrolled into view whole; such a text
+    // is left to the cell's own overflow look.
+    const int areaWidth = GetCellAreaWidth();
+    if (areaWidth > 0)
+        needed = std::min(needed, areaWidth);
+    if (col < 0)
+        needed = std::min(needed, kMaxSideHeadingWidth);
+    if (needed > width)
+        SetColWidth(col, needed);
 }
 
 int CGridCtrl::SetColStore(int col, CGridMemStore* pStore)

@@ -43,7 +43,11 @@ std::string MailCommandSafe(std::string_view text)
     return out;
 }
 
-std::string MailStuffBody(std::string_view body)
+namespace {
+
+// Every line end becomes CR LF; with bStuffDots every line that begins with "." gets one
+// more in front.
+std::string CrLfLines(std::string_view body, bool bStuffDots)
 {
     std::string out;
     out.reserve(body.size() + body.size() / 16 + 2);
@@ -58,12 +62,43 @@ std::string MailStuffBody(std::string_view body)
             atLineStart = true;
             continue;
         }
-        if (atLineStart && c == '.')
+        if (bStuffDots && atLineStart && c == '.')
             out += '.';
         out += c;
         atLineStart = false;
     }
     return out;
+}
+
+} // namespace
+
+std::string MailStuffBody(std::string_view body)
+{
+    return CrLfLines(body, true);
+}
+
+std::string MailCrLfLines(std::string_view body)
+{
+    return CrLfLines(body, false);
+}
+
+bool MailEndsWithCrLf(std::string_view body)
+{
+    return body.size() >= 2 && body.substr(body.size() - 2) == "\r\n";
+}
+
+std::string MailHeaderBlock(const CMailMessage& message, std::time_t t, std::string_view xMailer)
+{
+    std::string to;
+    for (const CMailRecipient& recipient : message.m_aRecipients) {
+        if (!to.empty())
+            to += ',';
+        to += recipient.m_sFriendlyName + "<" + recipient.m_sEmailAddress + ">";
+    }
+    return "Date: " + MailDateText(t) + "\r\n" + "From: " + MailHeaderSafe(message.m_sFrom) +
+           "\r\n" + "To: " + MailHeaderSafe(to) + "\r\n" +
+           "Subject: " + MailHeaderSafe(message.m_sSubject) + "\r\n" + "X-Mailer: <" +
+           MailHeaderSafe(xMailer) + ">\r\n\r\n";
 }
 
 std::string MailDateText(std::time_t t)
@@ -88,5 +123,16 @@ std::string MailDateText(std::time_t t)
     out += ' ';
     if (local.tm_zone != nullptr)
         out += MailHeaderSafe(local.tm_zone);
+    return out;
+}
+
+std::string MailPrintable(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7F)
+            c = '?';
+    }
     return out;
 }

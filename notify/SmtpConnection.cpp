@@ -1,6 +1,7 @@
 #include "notify/SmtpConnection.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "notify/MailText.h"
@@ -58,12 +59,20 @@ void CSmtpConnection::SetTimeouts(std::chrono::milliseconds connect,
 void CSmtpConnection::SendText(const std::string& text)
 {
     // A failed send shows up as a failed or missing reply at the next GetResponse.
-    (void)m_socket.Send(text.data(), text.size());
+    if (!m_socket.Send(text.data(), text.size()))
+        NoteSocketFailure();
+}
+
+void CSmtpConnection::NoteSocketFailure()
+{
+    if (m_socket.GetLastError() == ETIMEDOUT)
+        m_bTimedOut = true;
 }
 
 void CSmtpConnection::CloseSocket()
 {
     m_socket.Close();
+    m_socket.ClearDeadline();
     m_replies.Reset();
 }
 
@@ -77,6 +86,7 @@ bool CSmtpConnection::GetResponse(ReplyKind kind)
         char chunk[kReceiveChunk];
         long received = m_socket.Receive(chunk, sizeof(chunk));
         if (received < 0) {
+            NoteSocketFailure();
             m_sLastError = "Socket Error";
             return false;
         }
@@ -103,10 +113,12 @@ bool CSmtpConnection::Connect()
     if (m_bConnected)
         return true;
     m_replies.Reset();
+    m_bTimedOut = false;
     if (!m_socket.Create()) {
         m_sLastError = "Unable to create the socket.";
         return false;
     }
+    m_socket.SetDeadline(std::chrono::steady_clock::now() + m_conversationLimit);
     if (!m_socket.Connect(m_sHost, m_nPort)) {
         m_sLastError = "Unable to connect to server";
         CloseSocket();
@@ -134,8 +146,13 @@ bool CSmtpConnection::Disconnect()
 {
     if (!m_bConnected)
         return true;
-    SendText("QUIT\r\n");
-    bool result = GetResponse(ReplyKind::kQuit);
+    bool result = false;
+    if (m_bTimedOut) {
+        m_sLastError = "Socket Error";
+    } else {
+        SendText("QUIT\r\n");
+        result = GetResponse(ReplyKind::kQuit);
+    }
     CloseSocket();
     m_bConnected = 0;
     return result;
@@ -147,18 +164,8 @@ bool CSmtpConnection::PrepareHeader(CMailMessage& message)
         m_sLastError = "No Recipients";
         return false;
     }
-    std::string to;
-    for (const CMailRecipient& recipient : message.m_aRecipients) {
-        if (!to.empty())
-            to += ',';
-        to += recipient.m_sFriendlyName + "<" + recipient.m_sEmailAddress + ">";
-    }
     message.m_tDateTime = m_clock();
-    message.m_sHeader = "Date: " + MailDateText(message.m_tDateTime) + "\r\n" +
-                        "From: " + MailHeaderSafe(message.m_sFrom) + "\r\n" +
-                        "To: " + MailHeaderSafe(to) + "\r\n" +
-                        "Subject: " + MailHeaderSafe(message.m_sSubject) + "\r\n" + "X-Mailer: <" +
-                        MailHeaderSafe(m_sXMailer) + ">\r\n\r\n";
+    message.m_sHeader = MailHeaderBlock(message, message.m_tDateTime, m_sXMailer);
     return true;
 }
 
@@ -166,8 +173,7 @@ bool CSmtpConnection::PrepareMessage(CMailMessage& message)
 {
     if (!PrepareHeader(message))
         return false;
-    const std::string& body = message.m_sBody;
-    if (body.size() < 2 || body.compare(body.size() - 2, 2, "\r\n") != 0)
+    if (!MailEndsWithCrLf(message.m_sBody))
         message.m_sBody += "\r\n";
     return true;
 }
@@ -199,7 +205,7 @@ bool CSmtpConnection::Transmit(CMailMessage& message)
 
     // The stuffed body always ends with CR LF, so the end mark needs only ".".
     std::string stuffed = StuffBody(message);
-    if (stuffed.size() < 2 || stuffed.compare(stuffed.size() - 2, 2, "\r\n") != 0)
+    if (!MailEndsWithCrLf(stuffed))
         stuffed += "\r\n";
     SendText(message.m_sHeader + stuffed + ".\r\n");
     return GetResponse(ReplyKind::kGeneric);

@@ -60,6 +60,13 @@ bool CTrayNotifyIcon::SetIcon(HICON hIcon)
     return Shell_NotifyIcon(NIM_MODIFY, &m_nid);
 }
 
+bool CTrayNotifyIcon::ShowBalloon(const std::string& strTitle, const std::string& strText)
+{
+    if (!m_bCreated)
+        return false;
+    return Shell_ShowBalloon(&m_nid, strTitle, strText);
+}
+
 void CTrayNotifyIcon::RemoveIcon()
 {
     if (!m_bCreated)

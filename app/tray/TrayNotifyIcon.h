@@ -31,6 +31,9 @@ class CTrayNotifyIcon : public CObject
     // False without any shell call while the icon is not up.
     bool SetTooltipText(const std::string& strToolTip);
     bool SetIcon(HICON hIcon);
+    // A desktop notification from the icon: strTitle over strText. False without any shell
+    // call while the icon is not up.
+    bool ShowBalloon(const std::string& strTitle, const std::string& strText);
     // Takes the icon down; nothing when it is not up.
     void RemoveIcon();
 

@@ -1,5 +1,6 @@
-// The blotter grid's two costs that grow with a portfolio: sorting 10,000 rows by a text
-// column on a heading press, and painting one full viewport of the grid.
+// The blotter grid's costs that grow with a portfolio: writing 10,000 rows as a refresh does
+// (with and without columns widening to their texts), sorting them by a text column on a
+// heading press, and painting one full viewport of the grid.
 #include <benchmark/benchmark.h>
 #include <random>
 #include <string>
@@ -35,6 +36,17 @@ void Fill(CBlotterGrid& grid)
             grid.QuickSetText(col, row, AmountText(rng));
     }
 }
+
+void BM_WriteRows10k(benchmark::State& state)
+{
+    CBlotterGrid grid;
+    grid.CreateGrid(nullptr, QRect(0, 0, 632, 322));
+    grid.SetWidenColumnsToFit(state.range(0) != 0);
+    for (auto _ : state)
+        Fill(grid);
+    state.SetItemsProcessed(state.iterations() * kRows * (CBlotterGrid::kNumCols + 1));
+}
+BENCHMARK(BM_WriteRows10k)->ArgName("widen")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_SortTextColumn10k(benchmark::State& state)
 {

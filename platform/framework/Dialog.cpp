@@ -96,6 +96,13 @@ bool TakesFocus(const SDialogItem& item)
     }
 }
 
+// A label whose template leaves room for two lines of its font or more.
+bool IsParagraphLabel(const QRect& rect, const QWidget& label)
+{
+    constexpr int kParagraphLines = 2;
+    return rect.height() >= kParagraphLines * label.fontMetrics().height();
+}
+
 void SetLabelText(QLabel* pLabel, const QString& text)
 {
     pLabel->setProperty(kTextProperty, text);
@@ -314,9 +321,17 @@ QWidget* CDialog::CreateControl(const SDialogItem& item, QWidget* pPrevRadio)
     // line high.
     if (item.kind == EControlKind::DropDownList)
         rect.setHeight(std::min(rect.height(), pWidget->sizeHint().height()));
+    // A label drawn taller than one line holds a paragraph: it wraps within its width, and
+    // grows downwards only should the wrapped text still need more lines than it has.
+    const bool bParagraph = item.kind == EControlKind::Label && IsParagraphLabel(rect, *pWidget);
+    if (bParagraph) {
+        auto* pLabel = static_cast<QLabel*>(pWidget);
+        pLabel->setWordWrap(true);
+        rect.setHeight(std::max(rect.height(), pLabel->heightForWidth(rect.width())));
+    }
     // Texts set in this font can run wider than in the font the template was drawn for;
-    // a label or box grows to show its whole text, away from its aligned edge.
-    if (item.kind == EControlKind::Label || item.kind == EControlKind::CheckBox ||
+    // a one-line label or a box grows to show its whole text, away from its aligned edge.
+    if ((item.kind == EControlKind::Label && !bParagraph) || item.kind == EControlKind::CheckBox ||
         item.kind == EControlKind::RadioButton) {
         const int nNeeded = pWidget->sizeHint().width();
         if (nNeeded > rect.width()) {

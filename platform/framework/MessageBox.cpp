@@ -1,8 +1,11 @@
 #include "platform/framework/MessageBox.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #include "platform/framework/Ansi.h"
@@ -21,6 +24,25 @@ QMessageBox::Icon QtIconOf(unsigned nIcon)
     default:
         return QMessageBox::Warning;
     }
+}
+
+// The answer of a box closed without a button.
+int LeastAnswer(unsigned nButtons)
+{
+    return nButtons == MB_YESNO ? IDNO : nButtons == MB_OK ? IDOK : IDCANCEL;
+}
+
+bool& BoxesClosed()
+{
+    static bool bClosed = false;
+    return bClosed;
+}
+
+// The boxes shown now, innermost last.
+std::vector<QPointer<QMessageBox>>& OpenBoxes()
+{
+    static std::vector<QPointer<QMessageBox>> boxes;
+    return boxes;
 }
 
 class CQtMessageBoxSink final : public CMessageBoxSink
@@ -46,7 +68,13 @@ class CQtMessageBoxSink final : public CMessageBoxSink
             box.setStandardButtons(QMessageBox::Ok);
             break;
         }
-        switch (box.exec()) {
+        OpenBoxes().emplace_back(&box);
+        const int nAnswer = box.exec();
+        auto& open = OpenBoxes();
+        open.erase(std::remove(open.begin(), open.end(), &box), open.end());
+        if (BoxesClosed())
+            return LeastAnswer(request.nButtons);
+        switch (nAnswer) {
         case QMessageBox::Cancel:
             return IDCANCEL;
         case QMessageBox::Yes:
@@ -57,9 +85,7 @@ class CQtMessageBoxSink final : public CMessageBoxSink
             return IDOK;
         default:
             // Closed by the window manager: the answer that does least.
-            return request.nButtons == MB_YESNO ? IDNO
-                   : request.nButtons == MB_OK  ? IDOK
-                                                : IDCANCEL;
+            return LeastAnswer(request.nButtons);
         }
     }
 };
@@ -71,6 +97,27 @@ CMessageBoxSink*& InstalledSink()
 }
 
 } // namespace
+
+void CloseAllMessageBoxes()
+{
+    BoxesClosed() = true;
+    // Copied: a box's loop may end (and the box go) while the others are closed.
+    const std::vector<QPointer<QMessageBox>> open = OpenBoxes();
+    for (const QPointer<QMessageBox>& pBox : open) {
+        if (pBox != nullptr)
+            pBox->done(QMessageBox::NoButton);
+    }
+}
+
+void ResumeMessageBoxes()
+{
+    BoxesClosed() = false;
+}
+
+bool AreMessageBoxesClosed()
+{
+    return BoxesClosed();
+}
 
 CMessageBoxSink* SetMessageBoxSink(CMessageBoxSink* pSink)
 {
@@ -86,6 +133,8 @@ int TfMessageBox(const std::string& strText, unsigned nType, const std::string& 
     request.nIcon = (nType & MB_ICONMASK) != 0 ? (nType & MB_ICONMASK) : MB_ICONEXCLAMATION;
     request.nButtons = nType & MB_TYPEMASK;
     request.pOwner = pOwner;
+    if (BoxesClosed())
+        return LeastAnswer(request.nButtons);
     if (InstalledSink() != nullptr)
         return InstalledSink()->Show(request);
     static CQtMessageBoxSink defaultSink;

@@ -36,6 +36,15 @@ class CMessageBoxSink
 // is not owned.
 CMessageBoxSink* SetMessageBoxSink(CMessageBoxSink* pSink);
 
+// The end of the program (a termination signal, the end of the session): every box open now
+// closes with the answer that does least (OK, No, Cancel), and every box asked for from then on
+// gives that answer at once, unshown and without reaching the sink, so that the code behind a
+// box cannot keep the program waiting with another one.
+void CloseAllMessageBoxes();
+// Boxes are shown again (a new application object; tests).
+void ResumeMessageBoxes();
+bool AreMessageBoxesClosed();
+
 // nType combines a button set and an icon (MB_YESNO | MB_ICONINFORMATION); an empty caption
 // means "Tallyfern", no icon means the exclamation icon.
 int TfMessageBox(const std::string& strText, unsigned nType = MB_OK,

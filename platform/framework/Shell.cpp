@@ -18,6 +18,9 @@
 
 namespace {
 
+// How long a notification stays when the desktop leaves the choice to the program.
+constexpr int kBalloonMs = 10000;
+
 QString TipText(const NOTIFYICONDATA& nid)
 {
     std::size_t nLength = 0;
@@ -88,6 +91,17 @@ class CQtShellHost final : public CShellHost
         default:
             return false;
         }
+    }
+
+    bool ShowBalloon(const NOTIFYICONDATA& nid, const std::string& strTitle,
+                     const std::string& strText) override
+    {
+        const auto it = m_icons.find(std::make_pair(nid.hWnd, nid.uID));
+        if (it == m_icons.end())
+            return false;
+        it->second->pIcon->showMessage(AnsiToQString(strTitle), AnsiToQString(strText),
+                                       QSystemTrayIcon::Information, kBalloonMs);
+        return true;
     }
 
     bool IsNotificationAreaAvailable() const override
@@ -162,6 +176,14 @@ bool Shell_NotifyIcon(unsigned nMessage, NOTIFYICONDATA* pnid)
     if (pnid == nullptr || pnid->cbSize != kNotifyIconDataSize)
         return false;
     return GetShellHost().NotifyIcon(nMessage, *pnid);
+}
+
+bool Shell_ShowBalloon(const NOTIFYICONDATA* pnid, const std::string& strTitle,
+                       const std::string& strText)
+{
+    if (pnid == nullptr || pnid->cbSize != kNotifyIconDataSize)
+        return false;
+    return GetShellHost().ShowBalloon(*pnid, strTitle, strText);
 }
 
 bool IsNotificationAreaAvailable()

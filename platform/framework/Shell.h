@@ -13,7 +13,13 @@
 // always bring it back (CDialog::HideToTray does exactly that). NIM_ADD fails only when the
 // record is malformed, the owner already has an icon with that identifier, or a
 // notification area exists and cannot show it (no picture).
+//
+// An icon that is up can show a desktop notification (a title and a line of text) for the
+// program: through the desktop's notification service where there is one, else as a balloon
+// beside the icon.
 #pragma once
+
+#include <string>
 
 #include <QPoint>
 
@@ -46,6 +52,9 @@ class CShellHost
     virtual ~CShellHost() = default;
     // NIM_ADD, NIM_MODIFY or NIM_DELETE for the icon (owner, uID); true when accepted.
     virtual bool NotifyIcon(unsigned nMessage, const NOTIFYICONDATA& nid) = 0;
+    // A desktop notification from the icon (owner, uID); false when that icon is not up.
+    virtual bool ShowBalloon(const NOTIFYICONDATA& nid, const std::string& strTitle,
+                             const std::string& strText) = 0;
     virtual bool IsNotificationAreaAvailable() const = 0;
     virtual QPoint GetCursorPos() const = 0;
     virtual void SetForegroundWindow(CWnd* pWnd) = 0;
@@ -61,6 +70,9 @@ CShellHost& GetShellHost();
 CShellHost* SetShellHost(CShellHost* pHost);
 
 bool Shell_NotifyIcon(unsigned nMessage, NOTIFYICONDATA* pnid);
+// Texts are the program's 8-bit texts.
+bool Shell_ShowBalloon(const NOTIFYICONDATA* pnid, const std::string& strTitle,
+                       const std::string& strText);
 bool IsNotificationAreaAvailable();
 QPoint GetCursorPos();
 void SetForegroundWindow(CWnd* pWnd);

@@ -3,14 +3,21 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 #include <QApplication>
+#include <QDialog>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QString>
 
+#include "platform/framework/MessageBox.h"
 #include "platform/framework/WinDefs.h"
 #include "platform/framework/Wnd.h"
 
@@ -31,19 +38,79 @@ extern "C" void OnSignal(int)
     errno = nSaved;
 }
 
+// While the QApplication is made, Qt's messages are held back: when it cannot open the display
+// it ends with a fatal message, and the program's own line is written in its place. When the
+// display opened, what was held goes on to the handler that was installed before.
+struct SHeldMessage
+{
+    QtMsgType type;
+    const char* pFile;
+    int nLine;
+    const char* pFunction;
+    const char* pCategory;
+    QString text;
+};
+
+struct SStartupMessages
+{
+    QtMessageHandler previous = nullptr;
+    std::vector<SHeldMessage> held;
+    std::string strNoDisplay;
+};
+
+SStartupMessages* g_pStartup = nullptr;
+
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        std::fputs(g_pStartup->strNoDisplay.c_str(), stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    g_pStartup->held.push_back(
+        {type, context.file, context.line, context.function, context.category, text});
+}
+
+std::unique_ptr<QApplication> MakeApplication(int& argc, char** argv, std::string strNoDisplay)
+{
+    SStartupMessages startup;
+    startup.strNoDisplay = std::move(strNoDisplay);
+    g_pStartup = &startup;
+    startup.previous = qInstallMessageHandler(HoldStartupMessage);
+    auto pApp = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(startup.previous);
+    g_pStartup = nullptr;
+    for (const SHeldMessage& message : startup.held) {
+        const QMessageLogContext context(message.pFile, message.nLine, message.pFunction,
+                                         message.pCategory);
+        if (startup.previous != nullptr)
+            startup.previous(message.type, context, message.text);
+        else
+            qt_message_output(message.type, context, message.text);
+    }
+    return pApp;
+}
+
 } // namespace
 
-CWinApp::CWinApp() = default;
+CWinApp::CWinApp()
+{
+    ResumeMessageBoxes();
+}
 
 CWinApp::~CWinApp()
 {
     RemoveTerminationHandlers();
+    ResumeMessageBoxes();
 }
 
 int CWinApp::Run(int argc, char** argv)
 {
-    if (QApplication::instance() == nullptr)
-        m_pOwnApp = std::make_unique<QApplication>(argc, argv);
+    if (QApplication::instance() == nullptr) {
+        // Qt keeps a reference to the count for the application's life.
+        m_nArgc = argc;
+        m_pOwnApp = MakeApplication(m_nArgc, argv, NoDisplayText());
+    }
     // A window hidden to the tray is not the end of the program.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallTerminationHandlers();
@@ -51,6 +118,11 @@ int CWinApp::Run(int argc, char** argv)
         m_nExitCode = m_nExitCode != 0 ? m_nExitCode : 1;
     RemoveTerminationHandlers();
     return m_nExitCode;
+}
+
+std::string CWinApp::NoDisplayText() const
+{
+    return "This program needs a desktop session, and no display could be opened.\n";
 }
 
 bool CWinApp::InstallTerminationHandlers()
@@ -83,13 +155,23 @@ void CWinApp::OnTerminationSignal()
     char buffer[16];
     while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
     }
+    // One signal ends the program: no box open now or asked for later may keep it waiting.
+    CloseAllMessageBoxes();
     OnEndSession();
 }
 
 void CWinApp::OnEndSession()
 {
-    if (m_pMainWnd != nullptr)
-        m_pMainWnd->PostMessage(WM_CLOSE);
+    if (m_pMainWnd == nullptr)
+        return;
+    m_pMainWnd->SendMessage(WM_CLOSE);
+    // A dialog still open (an editing dialog, the About box) would keep its own loop running,
+    // and the program with it: each is closed as with Cancel.
+    for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+        auto* pOpen = qobject_cast<QDialog*>(pWidget);
+        if (pOpen != nullptr && pOpen != m_pMainWnd->GetWidget() && pOpen->isVisible())
+            pOpen->reject();
+    }
 }
 
 void CWinApp::OnSaveSession()

@@ -4,6 +4,8 @@
 #include <curl/curl.h>
 #include <memory>
 
+#include "platform/net/CurlGlobal.h"
+
 namespace {
 
 // The headers every request carries, once each; they replace libcurl's own Accept and it
@@ -12,19 +14,6 @@ constexpr const char* kAcceptHeader = "Accept: text/*";
 constexpr const char* kUserAgentHeader = "User-Agent: Tallyfern";
 // Response headers past this size are no quote service's; the exchange is given up.
 constexpr std::size_t kMaxHeaderBytes = std::size_t{64} * 1024;
-
-struct CurlGlobal
-{
-    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    ~CurlGlobal() { curl_global_cleanup(); }
-    CurlGlobal(const CurlGlobal&) = delete;
-    CurlGlobal& operator=(const CurlGlobal&) = delete;
-};
-
-void EnsureCurlGlobal()
-{
-    static CurlGlobal global;
-}
 
 struct EasyDeleter
 {

@@ -75,6 +75,15 @@ void CSocket::Close()
     }
 }
 
+Clock::time_point CSocket::WaitEnd(std::chrono::milliseconds wait) const
+{
+    Clock::time_point now = Clock::now();
+    // Compared as a duration first, so a far deadline never overflows the sum.
+    if (m_deadline - now <= wait)
+        return m_deadline;
+    return now + wait;
+}
+
 bool CSocket::ConnectOne(const void* pAddress, unsigned nAddressLength, Clock::time_point deadline)
 {
     if (::connect(m_nFd, static_cast<const sockaddr*>(pAddress), nAddressLength) == 0)
@@ -112,7 +121,7 @@ bool CSocket::Connect(const std::string& strHost, unsigned nPort)
         m_nLastError = EINVAL;
         return false;
     }
-    auto deadline = Clock::now() + m_connectTimeout;
+    auto deadline = WaitEnd(m_connectTimeout);
 
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -155,14 +164,14 @@ bool CSocket::Send(const void* pData, std::size_t nSize)
         return false;
     }
     const char* p = static_cast<const char*>(pData);
-    auto deadline = Clock::now() + m_ioTimeout;
+    auto deadline = WaitEnd(m_ioTimeout);
     while (nSize > 0) {
         ssize_t sent = ::send(m_nFd, p, nSize, MSG_NOSIGNAL);
         if (sent > 0) {
             p += sent;
             nSize -= static_cast<std::size_t>(sent);
             // Progress restarts the clock: only a peer that takes nothing is a stall.
-            deadline = Clock::now() + m_ioTimeout;
+            deadline = WaitEnd(m_ioTimeout);
             continue;
         }
         if (sent < 0 && errno == EINTR)
@@ -188,7 +197,7 @@ long CSocket::Receive(void* pBuffer, std::size_t nSize)
     }
     if (nSize == 0)
         return 0;
-    auto deadline = Clock::now() + m_ioTimeout;
+    auto deadline = WaitEnd(m_ioTimeout);
     for (;;) {
         ssize_t got = ::recv(m_nFd, pBuffer, nSize, 0);
         if (got >= 0)

@@ -43,6 +43,12 @@ class CSocket
         m_ioTimeout = io;
     }
 
+    // A point in time past which no call waits, whatever its own time-out says: a peer
+    // that trickles one byte at a time restarts the I/O time-out, never this. The largest
+    // time point (the default) means none.
+    void SetDeadline(std::chrono::steady_clock::time_point deadline) { m_deadline = deadline; }
+    void ClearDeadline() { m_deadline = std::chrono::steady_clock::time_point::max(); }
+
     // errno of the last failed call; ETIMEDOUT after a time-out.
     int GetLastError() const { return m_nLastError; }
 
@@ -54,10 +60,13 @@ class CSocket
     bool OpenFor(int nFamily);
     bool ConnectOne(const void* pAddress, unsigned nAddressLength,
                     std::chrono::steady_clock::time_point deadline);
+    // Now plus the wait, or the overall deadline when that comes first.
+    std::chrono::steady_clock::time_point WaitEnd(std::chrono::milliseconds wait) const;
 
     int m_nFd = -1;
     int m_nFamily = 0;
     int m_nLastError = 0;
     std::chrono::milliseconds m_connectTimeout = kDefaultConnectTimeout;
     std::chrono::milliseconds m_ioTimeout = kDefaultIoTimeout;
+    std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
 };

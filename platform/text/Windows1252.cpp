@@ -29,3 +29,22 @@ char CodePointToWindows1252(char32_t codePoint)
     }
     return '?';
 }
+
+std::string Windows1252ToUtf8(std::string_view windows1252)
+{
+    std::string out;
+    for (unsigned char byte : windows1252) {
+        char32_t cp = Windows1252ToCodePoint(byte);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}

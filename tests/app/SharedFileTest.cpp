@@ -11,6 +11,7 @@
 #include "platform/fs/Backups.h"
 #include "platform/fs/FileLock.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/tempdir/TempDir.h"
 
 using namespace BlotterIds;
 using namespace std::chrono_literals;

@@ -23,7 +23,6 @@
 #include "model/PortfolioFile.h"
 #include "model/TradeRecord.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
-#include "tests/support/tempdir/TempDir.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 
 inline QApplication& AppForTests()
@@ -57,19 +56,21 @@ template <class F> bool PumpUntil(F done, int nMs = 3000)
     return done();
 }
 
-// Runs fill on the first visible dialog of type T once a command has opened it.
-template <class T, class F> void WhenOpen(F fill)
+// Runs act on the first visible dialog of type T once the command that the test sends next
+// has opened it (in the dialog's own event loop).
+template <class T, class F> void WhenOpen(F act)
 {
-    QTimer::singleShot(0, [fill] {
+    QTimer::singleShot(0, [act] {
         for (QWidget* pWidget : QApplication::topLevelWidgets()) {
             if (auto* pDlg = dynamic_cast<T*>(pWidget); pDlg != nullptr && pDlg->isVisible()) {
-                fill(*pDlg);
+                act(*pDlg);
                 return;
             }
         }
     });
 }
 
+// A menu or button command, as the window receives it.
 inline void Command(CBlotterDlg& dlg, unsigned nId)
 {
     dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, 0), 0);

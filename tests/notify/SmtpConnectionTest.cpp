@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -199,6 +201,47 @@ TEST(SmtpConnection, StallingServerCostsOnlyTheTimeouts)
     start = Clock::now();
     EXPECT_EQ(d.RunAll(), (Texts{"", "Socket Error", "Socket Error"}));
     EXPECT_LT(Clock::now() - start, 3s);
+}
+
+TEST(SmtpConnection, TricklingServerIsBoundedByTheConversationLimit)
+{
+    // One byte every 100 ms keeps restarting the 300 ms reply wait; only the limit on the
+    // whole conversation ends it, and no QUIT is said (or waited for) after the time-out.
+    constexpr auto kLimit = 1200ms;
+    CSmtpScript greeting;
+    greeting.m_greeting = CScriptedReply::Trickle(std::string(200, '2'), 100ms);
+    Session g(greeting);
+    g.client->SetConversationLimit(kLimit);
+    auto start = Clock::now();
+    EXPECT_EQ(g.RunAll(), (Texts{"Server didn't respond.", "Must be connected", ""}));
+    EXPECT_GE(Clock::now() - start, kLimit - 100ms);
+    EXPECT_LT(Clock::now() - start, kLimit + 1s);
+
+    CSmtpScript mail;
+    mail.m_mail = CScriptedReply::Trickle("250-" + std::string(200, 'x') + "\r\n", 100ms);
+    Session m(mail);
+    m.client->SetConversationLimit(kLimit);
+    start = Clock::now();
+    EXPECT_EQ(m.RunAll(), (Texts{"", "Socket Error", "Socket Error"}));
+    EXPECT_LT(Clock::now() - start, kLimit + 1s);
+    EXPECT_FALSE(m.client->IsConnected());
+    m.server.Stop();
+    EXPECT_EQ(m.server.Received().find("QUIT"), std::string::npos) << m.server.Received();
+
+    // A reply wait that ran out (not the limit) is not followed by QUIT either.
+    CSmtpScript data;
+    data.m_data = CScriptedReply::Stall();
+    Session d(data);
+    EXPECT_EQ(d.RunAll(), (Texts{"", "Socket Error", "Socket Error"}));
+    d.server.Stop();
+    EXPECT_EQ(d.server.Received().find("QUIT"), std::string::npos);
+
+    // The limit counts from each Connect: a second conversation gets a whole one again.
+    Session again;
+    again.client->SetConversationLimit(kLimit);
+    EXPECT_EQ(again.RunAll(), (Texts{"", "", ""}));
+    std::this_thread::sleep_for(kLimit);
+    EXPECT_EQ(again.RunAll(), (Texts{"", "", ""}));
 }
 
 TEST(SmtpConnection, NothingListening)

@@ -16,3 +16,4 @@ int CmdRemove(const CCommandLine& line, std::ostream& out);
 int CmdQuote(const CCommandLine& line, std::ostream& out);
 int CmdRefresh(const CCommandLine& line, std::ostream& out);
 int CmdSettings(const CCommandLine& line, std::ostream& out);
+int CmdMail(const CCommandLine& line, std::ostream& out);

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <map>
 
+#include "platform/text/ProgramVersion.h"
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/TerminalText.h"
 
@@ -11,6 +12,7 @@ using Command = int (*)(const CCommandLine&, std::ostream&);
 
 const char* const kUsage =
     "usage: tfport [--file PATH] COMMAND [ARGUMENTS]\n"
+    "       tfport --help | --version\n"
     "\n"
     "  init                                  write a new portfolio (never over an existing one)\n"
     "  show                                  settings, trades and categories\n"
@@ -26,7 +28,10 @@ const char* const kUsage =
     "  settings [--auto-refresh on|off] [--interval MINUTES] [--deduct-fees on|off]\n"
     "           [--use-bid on|off] [--check-version on|off] [--base-country C]\n"
     "           [--external-ytd AMOUNT] [--alerts on|off] [--alert-percent 0-100]\n"
-    "           [--smtp-server HOST] [--mail-from ADDRESS] [--pager ADDRESS]\n"
+    "           [--smtp-server HOST[:PORT]] [--mail-from ADDRESS] [--pager ADDRESS]\n"
+    "  mail login                            store the mail server's password in the keyring\n"
+    "  mail logout                           remove it from the keyring\n"
+    "  mail test                             send a test message to the pager address\n"
     "\n"
     "Commands that change the file wait up to 10 seconds (TALLYFERN_LOCK_WAIT=SECONDS) for\n"
     "another program's save of it; then they change nothing and exit with status 75.\n";
@@ -37,7 +42,7 @@ const std::map<std::string, Command>& Commands()
         {"init", CmdInit},       {"show", CmdShow},         {"export", CmdExport},
         {"totals", CmdTotals},   {"buy", CmdBuy},           {"sell", CmdSell},
         {"update", CmdUpdate},   {"remove", CmdRemove},     {"quote", CmdQuote},
-        {"refresh", CmdRefresh}, {"settings", CmdSettings},
+        {"refresh", CmdRefresh}, {"settings", CmdSettings}, {"mail", CmdMail},
     };
     return commands;
 }
@@ -52,6 +57,10 @@ int main(int argc, char** argv)
                          "--auto-refresh",  "--interval",     "--deduct-fees",  "--use-bid",
                          "--check-version", "--base-country", "--external-ytd", "--alerts",
                          "--alert-percent", "--smtp-server",  "--mail-from",    "--pager"});
+        if (line.command.empty() && line.HasFlag("--version")) {
+            std::cout << VersionLine("tfport");
+            return 0;
+        }
         if (line.command.empty() || line.HasFlag("--help") || line.command == "help") {
             std::cout << kUsage;
             return line.command.empty() && !line.HasFlag("--help") ? 2 : 0;

@@ -9,6 +9,7 @@
 #include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
 #include "model/PortfolioMerge.h"
+#include "platform/keyring/SecretStore.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
@@ -65,7 +66,7 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
         doc.m_strCategoryFilter = *category;
     bool fetch = !line.HasFlag("--no-fetch");
 
-    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory();
+    AlertMailerFactory mailers = MakeSmtpAlertMailerFactory(KeyringSmtpPassword);
     std::time_t now = std::time(nullptr);
     auto alert = [&](const CBlotterSpace& d, const TradeRecord& trade, double price,
                      double change) {

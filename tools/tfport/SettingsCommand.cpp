@@ -2,6 +2,7 @@
 // preferences dialogs keep; without options it prints nothing and changes nothing.
 #include <ostream>
 
+#include "notify/SmtpServerSetting.h"
 #include "tools/tfport/Commands.h"
 
 namespace {
@@ -33,6 +34,16 @@ std::string Text(const std::string& text, const char* name)
     for (unsigned char c : text)
         if (c < 0x20 || c == 0x7F)
             throw CCommandError{std::string(name) + " holds a control character"};
+    return text;
+}
+// host, host:port or [v6-address]:port.
+std::string SmtpServer(const std::string& text, const char* name)
+{
+    CSmtpServerAddress address;
+    std::string reason;
+    if (!ParseSmtpServer(Text(text, name), address, reason))
+        throw CCommandError{std::string(name) + " \"" + text + "\": " + reason +
+                            " (write HOST, HOST:PORT or [ADDRESS]:PORT)"};
     return text;
 }
 } // namespace
@@ -72,7 +83,7 @@ int CmdSettings(const CCommandLine& line, std::ostream& out)
         doc.m_nAlertPercent = WholeNumber(v, n, 0, kAlertPercentMax);
     });
     apply("--smtp-server",
-          [&](const std::string& v, const char* n) { doc.m_strSmtpServer = Text(v, n); });
+          [&](const std::string& v, const char* n) { doc.m_strSmtpServer = SmtpServer(v, n); });
     apply("--mail-from",
           [&](const std::string& v, const char* n) { doc.m_strMailFrom = Text(v, n); });
     apply("--pager",

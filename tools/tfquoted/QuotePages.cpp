@@ -187,3 +187,19 @@ std::string VersionBody(const std::string& strVersion)
 {
     return "\"Tallyfern\"," + strVersion + "\r\n";
 }
+
+std::string QuoteBody(const SQuoteAsk& ask, const std::optional<ServedQuote>& quote,
+                      const QuoteStamp& stamp)
+{
+    switch (ask.layout) {
+    case EQuoteLayout::UsCsv:
+        return UsCsvBody(ask.strAsked, quote, stamp);
+    case EQuoteLayout::RegionalCsv:
+        return RegionalCsvBody(ask.strAsked, quote, stamp);
+    case EQuoteLayout::SwissPage:
+        return SwissPageBody(ask.strAsked, quote);
+    case EQuoteLayout::OptionsPage:
+        return OptionsPageBody(ask.strAsked, quote);
+    }
+    return {};
+}

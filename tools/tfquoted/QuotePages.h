@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "tools/tfquoted/QuoteAsk.h"
 #include "tools/tfquoted/QuoteBook.h"
 
 // "123.50", "3.125": at least two decimals, at most four, "." in every locale.
@@ -33,3 +34,7 @@ std::string RegionalCsvBody(const std::string& strSymbol, const std::optional<Se
 std::string SwissPageBody(const std::string& strValor, const std::optional<ServedQuote>& quote);
 std::string OptionsPageBody(const std::string& strTicker, const std::optional<ServedQuote>& quote);
 std::string VersionBody(const std::string& strVersion);
+
+// The body for an ask in its path's layout.
+std::string QuoteBody(const SQuoteAsk& ask, const std::optional<ServedQuote>& quote,
+                      const QuoteStamp& stamp);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <httplib.h>
+#include <sys/socket.h>
 #include <utility>
 
 #include "tools/tfquoted/QuotePages.h"
@@ -17,38 +18,36 @@ constexpr int kStartWaitStepMs = 1;
 
 constexpr const char* kCsvType = "text/plain";
 constexpr const char* kHtmlType = "text/html";
+constexpr const char* kJsonType = "application/json";
+constexpr int kHttpNotFound = 404;
 
-// The regional server's symbols carry an exchange suffix ("ABC*P"); the quote book may list
-// the symbol with or without it.
-std::optional<ServedQuote> FindWithSuffix(CQuoteBook& book, const std::string& strSymbol)
+const char* ContentTypeOf(EQuoteLayout layout)
 {
-    if (auto quote = book.Find(strSymbol)) {
-        return quote;
-    }
-    const std::size_t nStar = strSymbol.find('*');
-    if (nStar != std::string::npos) {
-        return book.Find(strSymbol.substr(0, nStar));
-    }
-    return std::nullopt;
+    return layout == EQuoteLayout::UsCsv || layout == EQuoteLayout::RegionalCsv ? kCsvType
+                                                                                : kHtmlType;
 }
 
-// The options server is asked for ".BASE": an entry written with the leading dot is the
-// option's own quote, otherwise the base symbol's quote is used.
-std::optional<ServedQuote> FindOption(CQuoteBook& book, const std::string& strTicker)
+// SO_REUSEADDR only, so a restart need not wait for old connections to time out; the HTTP
+// library's default would also set SO_REUSEPORT, which lets a second service bind the same
+// port and take every other request.
+void ExclusivePortOptions(int sock)
 {
-    if (auto quote = book.Find(strTicker)) {
-        return quote;
-    }
-    if (!strTicker.empty() && strTicker.front() == '.') {
-        return book.Find(strTicker.substr(1));
-    }
-    return std::nullopt;
+    int nYes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &nYes, sizeof(nYes));
 }
 
 } // namespace
 
+CQuoteService::CQuoteService(IQuoteSource& source, QuoteServiceOptions options)
+    : m_source(source), m_options(std::move(options)),
+      m_pServer(std::make_unique<httplib::Server>())
+{
+    Install();
+}
+
 CQuoteService::CQuoteService(CQuoteBook& book, QuoteServiceOptions options)
-    : m_book(book), m_options(std::move(options)), m_pServer(std::make_unique<httplib::Server>())
+    : m_pBookSource(std::make_unique<CBookSource>(book)), m_source(*m_pBookSource),
+      m_options(std::move(options)), m_pServer(std::make_unique<httplib::Server>())
 {
     Install();
 }
@@ -64,30 +63,27 @@ void CQuoteService::Install()
     server.set_read_timeout(kClientTimeoutSec, 0);
     server.set_write_timeout(kClientTimeoutSec, 0);
 
-    server.Get("/d/quotes.csv", [this](const httplib::Request& req, httplib::Response& res) {
-        const std::string strSymbol = req.get_param_value("s");
-        res.set_content(UsCsvBody(strSymbol, m_book.Find(strSymbol), CurrentQuoteStamp()),
-                        kCsvType);
-    });
-    server.Get("/quotes/ukie/quote.csv",
-               [this](const httplib::Request& req, httplib::Response& res) {
-                   const std::string strSymbol = req.get_param_value("symbols");
-                   res.set_content(RegionalCsvBody(strSymbol, FindWithSuffix(m_book, strSymbol),
-                                                   CurrentQuoteStamp()),
-                                   kCsvType);
-               });
-    server.Get("/quotes/aunz/quote", [this](const httplib::Request& req, httplib::Response& res) {
-        const std::string strSymbol = req.get_param_value("symbols");
-        res.set_content(RegionalCsvBody(strSymbol, m_book.Find(strSymbol), CurrentQuoteStamp()),
-                        kCsvType);
-    });
-    server.Get("/quotes/Detail.cfm", [this](const httplib::Request& req, httplib::Response& res) {
-        const std::string strValor = req.get_param_value("Valor");
-        res.set_content(SwissPageBody(strValor, m_book.Find(strValor)), kHtmlType);
-    });
-    server.Get("/cgi-bin/cboeget.exe", [this](const httplib::Request& req, httplib::Response& res) {
-        const std::string strTicker = req.get_param_value("ticker");
-        res.set_content(OptionsPageBody(strTicker, FindOption(m_book, strTicker)), kHtmlType);
+    server.set_socket_options(ExclusivePortOptions);
+
+    for (const SQuotePath& path : kQuotePaths) {
+        server.Get(path.pPath, [this, &path](const httplib::Request& req, httplib::Response& res) {
+            const SQuoteAsk ask = AskForPath(path, req.get_param_value(path.pParameter));
+            const SQuoteAnswer answer = m_source.Answer(ask);
+            if (answer.bNotFound) {
+                res.status = kHttpNotFound;
+                res.set_content(answer.strNoQuote + "\n", kCsvType);
+                return;
+            }
+            res.set_content(QuoteBody(ask, answer.quote, CurrentQuoteStamp()),
+                            ContentTypeOf(path.layout));
+        });
+    }
+    server.Get("/status", [this](const httplib::Request&, httplib::Response& res) {
+        if (const auto status = m_source.Status()) {
+            res.set_content(*status, kJsonType);
+        } else {
+            res.status = kHttpNotFound;
+        }
     });
     server.Get("/version.htm", [this](const httplib::Request&, httplib::Response& res) {
         res.set_content(VersionBody(m_options.strVersion), kCsvType);

@@ -1,5 +1,6 @@
-// The HTTP side of tfquoted: one handler per quote path and the version page, over a
-// CQuoteBook, with one log line per request.
+// The HTTP side of tfquoted: one handler per quote path, the version page and /status, over
+// a quote source, with one log line per request. It never shares its port: a second service
+// on a port already taken fails to bind.
 #pragma once
 
 #include <functional>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "tools/tfquoted/QuoteBook.h"
+#include "tools/tfquoted/QuoteSource.h"
 
 namespace httplib {
 class Server;
@@ -29,6 +31,8 @@ struct QuoteServiceOptions
 class CQuoteService
 {
   public:
+    CQuoteService(IQuoteSource& source, QuoteServiceOptions options);
+    // Serves the book, with the old services' "N/A" fields for what it does not hold.
     CQuoteService(CQuoteBook& book, QuoteServiceOptions options);
     ~CQuoteService();
 
@@ -46,7 +50,8 @@ class CQuoteService
   private:
     void Install();
 
-    CQuoteBook& m_book;
+    std::unique_ptr<CBookSource> m_pBookSource; // when made for a book
+    IQuoteSource& m_source;
     QuoteServiceOptions m_options;
     std::unique_ptr<httplib::Server> m_pServer;
     std::thread m_thread;

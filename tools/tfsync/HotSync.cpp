@@ -16,10 +16,6 @@
 #include "tools/tfsync/Messages.h"
 #include "tools/tfsync/Options.h"
 
-#ifndef TF_DEFAULT_CONDUIT
-#define TF_DEFAULT_CONDUIT "libtfcond.so"
-#endif
-
 namespace tfsync {
 
 namespace {
@@ -28,6 +24,8 @@ using GetConduitNameFn = long (*)(char*, std::uint16_t);
 using GetConduitVersionFn = std::uint32_t (*)();
 using GetConduitInfoFn = long (*)(int, void*, void*, std::uint32_t*);
 
+// The conduit's file name, looked up as the loader looks up a library this program links.
+constexpr const char* kConduitLibrary = "libtfcond.so";
 // The activity code of the conduit's closing entry when it wrote the portfolio back.
 constexpr int kActivityPortfolioWritten = 20;
 // Texts in the property block must fit their 256-byte fields with the terminator.
@@ -71,18 +69,6 @@ class CConduitLibrary
     void* m_pHandle = nullptr;
     std::string m_strError;
 };
-
-// The folder of the running program, or empty.
-std::string ProgramFolder()
-{
-    char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return {};
-    std::string text(path, static_cast<std::size_t>(length));
-    std::size_t slash = text.rfind('/');
-    return slash == std::string::npos ? std::string() : text.substr(0, slash);
-}
 
 bool EnsureFolder(const std::string& path)
 {
@@ -138,15 +124,10 @@ int RunHotSync(const COptions& options)
     if (options.Has("--conduit")) {
         candidates.push_back(options.Get("--conduit"));
     } else {
-        // The conduit built beside this program, then one installed with it, then the
-        // library search path.
-        candidates.push_back(TF_DEFAULT_CONDUIT);
-        std::string self = ProgramFolder();
-        if (!self.empty()) {
-            candidates.push_back(self + "/libtfcond.so");
-            candidates.push_back(self + "/../" TF_INSTALL_LIBDIR "/libtfcond.so");
-        }
-        candidates.push_back("libtfcond.so");
+        // Found through this program's own run path: the build tree's conduit for the
+        // program in the build tree, the installed one (beside the installed kit) for an
+        // installed program. Never a path fixed when the program was built.
+        candidates.push_back(kConduitLibrary);
     }
     std::string firstError;
     bool loaded = false;

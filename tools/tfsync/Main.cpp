@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/ProgramVersion.h"
 #include "tools/tfsync/Messages.h"
 #include "tools/tfsync/Options.h"
 
@@ -12,7 +13,8 @@ namespace {
 std::string UsageText()
 {
     return std::string(
-               "usage: tfsync --handheld DIR --user-dir DIR [--local-file NAME]\n"
+               "usage: tfsync --help | --version\n"
+               "       tfsync --handheld DIR --user-dir DIR [--local-file NAME]\n"
                "              [--db NAME --creator CODE --type CODE --card N] [--conduit PATH]\n"
                "       tfsync handheld list   --handheld DIR [--db NAME]\n"
                "       tfsync handheld add    --handheld DIR [--db NAME] --symbol S --quantity Q\n"
@@ -33,6 +35,10 @@ int Run(std::vector<std::string> args)
 {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         std::printf("%s", UsageText().c_str());
+        return 0;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        std::printf("%s", VersionLine("tfsync").c_str());
         return 0;
     }
     std::string command;

@@ -1,5 +1,6 @@
 #include "tests/support/httpserver/ScriptedHttpServer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <httplib.h>
 #include <strings.h>
@@ -10,6 +11,9 @@ namespace {
 constexpr int kServerIoTimeoutSec = 5;
 // Start waits at most this many milliseconds for the serving thread.
 constexpr int kStartWaitSteps = 5000;
+// An idle kept-alive connection holds one of the server's threads; Stop waits for it.
+constexpr int kKeepAliveIdleSec = 1;
+constexpr std::size_t kKeepAliveRequests = 100;
 
 } // namespace
 
@@ -24,6 +28,16 @@ std::size_t ReceivedRequest::HeaderCount(const std::string& strName) const
     return n;
 }
 
+std::string ReceivedRequest::Param(const std::string& strName) const
+{
+    for (const auto& param : params) {
+        if (param.first == strName) {
+            return param.second;
+        }
+    }
+    return {};
+}
+
 std::string ReceivedRequest::Header(const std::string& strName) const
 {
     for (const auto& header : headers) {
@@ -36,9 +50,22 @@ std::string ReceivedRequest::Header(const std::string& strName) const
 
 CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib::Server>())
 {
+    Install();
+}
+
+void CScriptedHttpServer::Install()
+{
     m_pServer->set_read_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_write_timeout(kServerIoTimeoutSec, 0);
-    m_pServer->set_keep_alive_max_count(1);
+    if (m_bTls) {
+        // Head and body leave in separate writes; without this a kept-alive connection
+        // waits out the client's delayed acknowledgement between them.
+        m_pServer->set_tcp_nodelay(true);
+        m_pServer->set_keep_alive_max_count(kKeepAliveRequests);
+        m_pServer->set_keep_alive_timeout(kKeepAliveIdleSec);
+    } else {
+        m_pServer->set_keep_alive_max_count(1);
+    }
     m_pServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
         ReceivedRequest received;
         received.strMethod = req.method;
@@ -56,12 +83,26 @@ CScriptedHttpServer::CScriptedHttpServer() : m_pServer(std::make_unique<httplib:
             }
             received.headers.emplace_back(header.first, header.second);
         }
+        for (const auto& param : req.params) {
+            received.params.emplace_back(param.first, param.second);
+        }
+        received.nRemotePort = req.remote_port;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back(received);
+            m_nMaxActive = std::max(m_nMaxActive, ++m_nActive);
         }
+        struct SActive
+        {
+            CScriptedHttpServer* pServer;
+            ~SActive()
+            {
+                std::lock_guard<std::mutex> lock(pServer->m_mutex);
+                --pServer->m_nActive;
+            }
+        } active{this};
 
-        const ScriptedReply reply = NextReply(req.path);
+        const ScriptedReply reply = NextReply(received);
         if (reply.nStallBeforeMs > 0) {
             WaitOrStop(reply.nStallBeforeMs);
         }
@@ -96,6 +137,24 @@ CScriptedHttpServer::~CScriptedHttpServer()
 
 bool CScriptedHttpServer::Start()
 {
+    return Serve();
+}
+
+bool CScriptedHttpServer::StartTls(const ScriptedTls& tls)
+{
+    auto pServer =
+        std::make_unique<httplib::SSLServer>(tls.strCertFile.c_str(), tls.strKeyFile.c_str());
+    if (!pServer->is_valid()) {
+        return false;
+    }
+    m_pServer = std::move(pServer);
+    m_bTls = true;
+    Install();
+    return Serve();
+}
+
+bool CScriptedHttpServer::Serve()
+{
     m_nPort = m_pServer->bind_to_any_port("127.0.0.1");
     if (m_nPort <= 0) {
         return false;
@@ -126,6 +185,11 @@ std::string CScriptedHttpServer::Address() const
     return "127.0.0.1:" + std::to_string(m_nPort);
 }
 
+std::string CScriptedHttpServer::BaseUrl() const
+{
+    return (m_bTls ? "https://" : "http://") + Address();
+}
+
 void CScriptedHttpServer::Script(const std::string& strPath, std::vector<ScriptedReply> replies)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -136,6 +200,18 @@ void CScriptedHttpServer::Script(const std::string& strPath, std::vector<Scripte
 void CScriptedHttpServer::Script(const std::string& strPath, const ScriptedReply& reply)
 {
     Script(strPath, std::vector<ScriptedReply>{reply});
+}
+
+void CScriptedHttpServer::Script(const std::string& strPath, ScriptedHandler handler)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_handlers[strPath] = std::move(handler);
+}
+
+int CScriptedHttpServer::MaxConcurrent() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nMaxActive;
 }
 
 std::vector<ReceivedRequest> CScriptedHttpServer::Requests() const
@@ -150,9 +226,16 @@ void CScriptedHttpServer::ClearRequests()
     m_requests.clear();
 }
 
-ScriptedReply CScriptedHttpServer::NextReply(const std::string& strPath)
+ScriptedReply CScriptedHttpServer::NextReply(const ReceivedRequest& request)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string& strPath = request.strPath;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (const auto handler = m_handlers.find(strPath); handler != m_handlers.end()) {
+        // Called unlocked: a handler may take its time, and others answer meanwhile.
+        const ScriptedHandler call = handler->second;
+        lock.unlock();
+        return call(request);
+    }
     const auto it = m_script.find(strPath);
     if (it == m_script.end() || it->second.empty()) {
         ScriptedReply missing;

@@ -1,9 +1,11 @@
 // A small HTTP server on 127.0.0.1 (ephemeral port) that answers each path from a script and
-// records every request it received, so tests can check both sides of an exchange.
+// records every request it received, so tests can check both sides of an exchange. It can
+// also serve HTTPS with a certificate the test made, keeping connections alive.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,9 +38,24 @@ struct ReceivedRequest
     std::string strPath;
     std::string strQuery; // raw text after "?"
     std::vector<std::pair<std::string, std::string>> headers;
+    // Query parameters as the server decoded them.
+    std::vector<std::pair<std::string, std::string>> params;
+    int nRemotePort = 0; // the client's port: one connection, one port
+
+    std::string Param(const std::string& strName) const;
 
     std::size_t HeaderCount(const std::string& strName) const;
     std::string Header(const std::string& strName) const;
+};
+
+// A reply made from the request (a reply per symbol, a count of what was asked).
+using ScriptedHandler = std::function<ScriptedReply(const ReceivedRequest&)>;
+
+// The certificate chain and key files of an HTTPS server (PEM).
+struct ScriptedTls
+{
+    std::string strCertFile;
+    std::string strKeyFile;
 };
 
 class CScriptedHttpServer
@@ -52,22 +69,32 @@ class CScriptedHttpServer
 
     // Binds 127.0.0.1 on a free port and starts serving. Returns false if it cannot bind.
     bool Start();
+    // The same over TLS; connections are kept alive (one second idle at most) so a client's
+    // reuse of them shows in the requests' remote ports. False when the files do not load.
+    bool StartTls(const ScriptedTls& tls);
     void Stop();
 
     int Port() const { return m_nPort; }
     // "127.0.0.1:port", the form the quote server settings take.
     std::string Address() const;
+    // "http://127.0.0.1:port" or "https://127.0.0.1:port".
+    std::string BaseUrl() const;
 
     // Replies for a path, used in order; the last one answers every later request.
     // Unscripted paths answer 404.
     void Script(const std::string& strPath, std::vector<ScriptedReply> replies);
     void Script(const std::string& strPath, const ScriptedReply& reply);
+    void Script(const std::string& strPath, ScriptedHandler handler);
 
     std::vector<ReceivedRequest> Requests() const;
     void ClearRequests();
+    // The most requests that were being answered at one time.
+    int MaxConcurrent() const;
 
   private:
-    ScriptedReply NextReply(const std::string& strPath);
+    bool Serve();
+    void Install();
+    ScriptedReply NextReply(const ReceivedRequest& request);
     void WaitOrStop(int nMs);
 
     std::unique_ptr<httplib::Server> m_pServer;
@@ -78,5 +105,9 @@ class CScriptedHttpServer
     bool m_bStopping = false;
     std::map<std::string, std::vector<ScriptedReply>> m_script;
     std::map<std::string, std::size_t> m_used;
+    std::map<std::string, ScriptedHandler> m_handlers;
     std::vector<ReceivedRequest> m_requests;
+    bool m_bTls = false;
+    int m_nActive = 0;
+    int m_nMaxActive = 0;
 };

@@ -188,6 +188,12 @@ bool CScriptedSmtpServer::Answer(int fd, const CScriptedReply& reply)
     case CScriptedReply::Action::kStall:
         WaitWhileOpen(fd);
         return false;
+    case CScriptedReply::Action::kTrickle:
+        for (const std::string& piece : reply.m_pieces) {
+            if (!Trickle(fd, piece, reply.m_gap))
+                return false;
+        }
+        return true;
     case CScriptedReply::Action::kSend:
         break;
     }
@@ -195,6 +201,20 @@ bool CScriptedSmtpServer::Answer(int fd, const CScriptedReply& reply)
         if (i > 0)
             std::this_thread::sleep_for(kPieceGap);
         WriteAll(fd, reply.m_pieces[i]);
+    }
+    return true;
+}
+
+bool CScriptedSmtpServer::Trickle(int fd, const std::string& text, std::chrono::milliseconds gap)
+{
+    for (char c : text) {
+        if (::send(fd, &c, 1, MSG_NOSIGNAL) != 1)
+            return false;
+        // The gap is spent waiting for the stop signal, so Stop never waits for a trickle.
+        pollfd stop{m_nStopPipe[0], POLLIN, 0};
+        int rc = ::poll(&stop, 1, static_cast<int>(gap.count()));
+        if (rc > 0)
+            return false;
     }
     return true;
 }

@@ -14,12 +14,14 @@
 struct CScriptedReply
 {
     enum class Action {
-        kSend,  // write the pieces, each as its own segment
-        kStall, // say nothing more, keep the connection open (until the client leaves)
-        kClose, // hang up at once
+        kSend,    // write the pieces, each as its own segment
+        kStall,   // say nothing more, keep the connection open (until the client leaves)
+        kClose,   // hang up at once
+        kTrickle, // write the pieces one byte at a time, m_gap apart
     };
     Action m_action = Action::kSend;
     std::vector<std::string> m_pieces;
+    std::chrono::milliseconds m_gap{0};
 
     static CScriptedReply Text(std::string text) { return {Action::kSend, {std::move(text)}}; }
     static CScriptedReply Pieces(std::vector<std::string> pieces)
@@ -28,6 +30,10 @@ struct CScriptedReply
     }
     static CScriptedReply Stall() { return {Action::kStall, {}}; }
     static CScriptedReply Close() { return {Action::kClose, {}}; }
+    static CScriptedReply Trickle(std::string text, std::chrono::milliseconds gap)
+    {
+        return {Action::kTrickle, {std::move(text)}, gap};
+    }
 };
 
 // The replies of one connection, step by step. RCPT commands beyond the list get kRcptOk.
@@ -79,6 +85,8 @@ class CScriptedSmtpServer
     // Stop was called. Waits at most until the stop signal.
     bool ReadMore(int fd, std::string& buffer);
     void WaitWhileOpen(int fd);
+    // Writes text a byte at a time; false when the client left or Stop was called.
+    bool Trickle(int fd, const std::string& text, std::chrono::milliseconds gap);
 
     CSmtpScript m_script;
     int m_nListenFd = -1;

@@ -47,6 +47,15 @@ bool CRecordingShellHost::NotifyIcon(unsigned nMessage, const NOTIFYICONDATA& ni
     }
 }
 
+bool CRecordingShellHost::ShowBalloon(const NOTIFYICONDATA& nid, const std::string& strTitle,
+                                      const std::string& strText)
+{
+    if (m_icons.find(std::make_pair(nid.hWnd, nid.uID)) == m_icons.end())
+        return false;
+    m_balloons.push_back({nid.hWnd, nid.uID, strTitle, strText});
+    return true;
+}
+
 unsigned CRecordingShellHost::TrackPopupMenu(CMenu& menu, unsigned nFlags, QPoint pt, CWnd* pOwner)
 {
     SPopup popup{{}, {}, menu.GetDefaultItem(), false, nFlags, pt, pOwner};

@@ -19,6 +19,13 @@ class CRecordingShellHost : public CShellHost
         unsigned nMessage;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
         NOTIFYICONDATA nid; // as passed
     };
+    struct SBalloon
+    {
+        CWnd* pOwner;
+        unsigned uID;
+        std::string strTitle;
+        std::string strText;
+    };
     struct SPopup
     {
         std::vector<std::string> items; // item texts, "" for separators
@@ -36,6 +43,8 @@ class CRecordingShellHost : public CShellHost
     CRecordingShellHost& operator=(const CRecordingShellHost&) = delete;
 
     bool NotifyIcon(unsigned nMessage, const NOTIFYICONDATA& nid) override;
+    bool ShowBalloon(const NOTIFYICONDATA& nid, const std::string& strTitle,
+                     const std::string& strText) override;
     bool IsNotificationAreaAvailable() const override { return m_bAreaAvailable; }
     QPoint GetCursorPos() const override { return m_cursor; }
     void SetForegroundWindow(CWnd* pWnd) override { m_foreground.push_back(pWnd); }
@@ -52,6 +61,8 @@ class CRecordingShellHost : public CShellHost
 
     const std::vector<SCall>& Calls() const { return m_calls; }
     const std::vector<SPopup>& Popups() const { return m_popups; }
+    // Desktop notifications shown by icons that were up, in order.
+    const std::vector<SBalloon>& Balloons() const { return m_balloons; }
     const std::vector<CWnd*>& ForegroundWindows() const { return m_foreground; }
     // The icon as the notification area shows it now (flags merged), or nullptr.
     const NOTIFYICONDATA* Icon(CWnd* pOwner, unsigned uID) const;
@@ -67,6 +78,7 @@ class CRecordingShellHost : public CShellHost
     unsigned m_nMenuAnswer = 0;
     std::vector<SCall> m_calls;
     std::vector<SPopup> m_popups;
+    std::vector<SBalloon> m_balloons;
     std::vector<CWnd*> m_foreground;
     std::map<std::pair<CWnd*, unsigned>, NOTIFYICONDATA> m_icons;
 };
