@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/framework/DialogTemplate.h"
+#include "platform/framework/WinDefs.h"
 
 // Identifiers shared by the main window, its menus and the tray icon.
 namespace BlotterIds {
@@ -13,7 +14,7 @@ constexpr unsigned kMainMenu = 129;
 constexpr unsigned kTrayMenu = 135;
 constexpr unsigned kTrayIconId = 135;
 // The tray icon's callback message: the first user message plus 100.
-constexpr unsigned kTrayCallback = 0x0400 + 100;
+constexpr unsigned kTrayCallback = WM_USER + 100;
 
 // Controls of the main window.
 constexpr int kGridPlaceholder = 1002;

@@ -30,8 +30,8 @@ bool CBlotterApp::InitInstance()
     QApplication::setApplicationName("Tallyfern");
     QGuiApplication::setDesktopFileName("tallyfern");
     RegisterAppResources();
-    // A quote server that asks for a password asks the user.
-    SetPasswordPrompt(PromptForPassword);
+    // A quote server that asks for a password asks the user, on the interface thread.
+    SetPasswordPrompt(PromptOnInterfaceThread);
 
     SBlotterServices services;
     services.strPortfolioPath = m_strPortfolioPath;

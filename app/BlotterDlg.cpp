@@ -1,5 +1,7 @@
 #include "app/BlotterDlg.h"
 
+#include <mutex>
+
 #include <QApplication>
 
 #include "app/AppIcons.h"
@@ -27,10 +29,12 @@ constexpr COLORREF kOtherTotal = RGB(0, 0, 255);
 
 SBlotterServices WithDefaults(SBlotterServices services)
 {
-    if (!services.quote)
-        services.quote = FetchQuote;
+    if (!services.fetchQuotes)
+        services.fetchQuotes = FetchQuotes;
     if (!services.fetchVersion)
-        services.fetchVersion = [](double& dVersion) { FetchCurrentVersion(dVersion); };
+        services.fetchVersion = [](double& dVersion, const SQuoteBatchOptions& options) {
+            FetchCurrentVersion(dVersion, options);
+        };
     if (!services.mailers)
         services.mailers = MakeSmtpAlertMailerFactory(KeyringSmtpPassword);
     if (!services.clock)
@@ -42,21 +46,57 @@ SBlotterServices WithDefaults(SBlotterServices services)
 
 } // namespace
 
-CBlotterDlg::CBlotterDlg(SBlotterServices services)
-    : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services)))
+// What the outbox's thread may reach of the window: nothing once the window is gone.
+struct CBlotterDlg::SWindowLink
 {
-    // A window closed inside a refresh (the end of the session while a mail box waits) starts
-    // no more mail: the program is ending, and a slow mail server must not hold it up.
-    m_services.mailers = [this, makeMailer = std::move(m_services.mailers)](
-                             const std::string& strServer) -> std::unique_ptr<CAlertMailer> {
-        return m_bClosed ? nullptr : makeMailer(strServer);
-    };
+    std::mutex mutex;
+    CBlotterDlg* pDlg = nullptr;
+    // Calls posted to the window and not yet run.
+    int nInFlight = 0;
+};
+
+template <class F> void CBlotterDlg::PostToWindow(const std::shared_ptr<SWindowLink>& pLink, F call)
+{
+    std::lock_guard<std::mutex> lock(pLink->mutex);
+    CBlotterDlg* pDlg = pLink->pDlg;
+    if (pDlg == nullptr)
+        return;
+    ++pLink->nInFlight;
+    QMetaObject::invokeMethod(
+        pDlg,
+        [pDlg, pLink, call] {
+            {
+                std::lock_guard<std::mutex> taken(pLink->mutex);
+                --pLink->nInFlight;
+            }
+            call(*pDlg);
+        },
+        Qt::QueuedConnection);
+}
+
+CBlotterDlg::CBlotterDlg(SBlotterServices services)
+    : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services))),
+      m_pLink(std::make_shared<SWindowLink>())
+{
+    m_pLink->pDlg = this;
+    // The outbox's thread reaches the window only through the link: a failure for its box,
+    // a mailed alert for the desktop.
+    m_pOutbox = std::make_unique<CAlertOutbox>(
+        m_services.mailers,
+        [pLink = m_pLink](const std::string& strText) {
+            PostToWindow(pLink, [strText](CBlotterDlg& dlg) { dlg.ShowMailFailure(strText); });
+        },
+        [pLink = m_pLink](const SAlertMail& mail, AlertOutcome outcome) {
+            PostToWindow(pLink, [mail, outcome](CBlotterDlg& dlg) {
+                dlg.ShowAlertOnDesktop(mail, outcome);
+            });
+        });
     // The document leaves the timer settings unset; a program without a file starts with
     // automatic refresh off and ten minutes.
     m_doc.m_bAutoRefresh = 0;
     m_doc.m_nRefreshMinutes = 10;
 
-    MapCommand(kRefreshNow, [this] { Refresh(true); });
+    MapCommand(kRefreshNow, [this] { OnRefreshButton(); });
     MapCommand(kExitButton, [this] { HideToTray(); });
     MapCommand(kCmdRestore, [this] { OnRestore(); });
     MapCommand(kCmdAbout, [this] { OnAbout(true); });
@@ -68,7 +108,26 @@ CBlotterDlg::CBlotterDlg(SBlotterServices services)
     MapEditCommands();
 }
 
-CBlotterDlg::~CBlotterDlg() = default;
+CBlotterDlg::~CBlotterDlg()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_pLink->mutex);
+        m_pLink->pDlg = nullptr;
+    }
+    // The workers end at once when told to stop; their last calls to this window are
+    // dropped with it.
+    for (const auto& pCancel :
+         {m_run ? m_run->pCancel : nullptr, m_pStartVersionCancel, m_pAboutVersionCancel}) {
+        if (pCancel)
+            pCancel->Cancel();
+    }
+    if (m_refreshWorker.joinable())
+        m_refreshWorker.join();
+    if (m_startVersionWorker.joinable())
+        m_startVersionWorker.join();
+    if (m_aboutVersionWorker.joinable())
+        m_aboutVersionWorker.join();
+}
 
 bool CBlotterDlg::OnCreate()
 {
@@ -142,7 +201,18 @@ void CBlotterDlg::CloseWindow()
     if (m_bClosed)
         return;
     m_bClosed = true;
-    SavePortfolio();
+    for (const auto& pCancel : {m_pStartVersionCancel, m_pAboutVersionCancel}) {
+        if (pCancel)
+            pCancel->Cancel();
+    }
+    m_bStartVersionPending = false;
+    // The program is ending: no more mail starts, and a slow mail server cannot hold it up.
+    m_pOutbox->Close();
+    // A refresh under way ends here with what has arrived, and no more alerts go out.
+    if (m_bRefreshing && m_run)
+        FinishFetch(m_run->arrived, false);
+    else
+        SavePortfolio();
     if (m_bTimerRunning == 1)
         KillTimer(kRefreshTimer);
     m_bTimerRunning = 0;
@@ -154,6 +224,11 @@ void CBlotterDlg::OnTimer(unsigned /*nIdEvent*/)
 {
     if (m_bClosed)
         return;
+    if (m_bRefreshing) {
+        // A refresh never starts inside another: the tick is skipped, not kept for later.
+        ++m_nSkippedRefreshes;
+        return;
+    }
     Refresh(true);
 }
 
@@ -205,4 +280,15 @@ void CBlotterDlg::ShowStatus(const std::string& strText)
 {
     m_strStatus = strText;
     SetDlgItemText(kStatusLine, strText);
+}
+
+bool CBlotterDlg::IsBusy() const
+{
+    {
+        std::lock_guard<std::mutex> lock(m_pLink->mutex);
+        if (m_pLink->nInFlight > 0)
+            return true;
+    }
+    return m_bRefreshing || m_bStartVersionPending || m_pOutbox->IsBusy() ||
+           m_bShowingMailFailure || !m_mailFailures.empty();
 }

@@ -9,7 +9,6 @@
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
 #include "app/PreferencesDlg.h"
-#include "engine/RefreshTimer.h"
 #include "model/PortfolioFile.h"
 #include "model/PortfolioMerge.h"
 #include "platform/framework/MessageBox.h"
@@ -35,16 +34,6 @@ void CBlotterDlg::CaptureColumnWidths()
     for (int i = 1; i < kColumnWidthCount; ++i) {
         m_grid.GetColWidth(i - 1, nWidth);
         m_doc.m_nColumnWidth[i] = nWidth;
-    }
-}
-
-void CBlotterDlg::ArmTimerFromSettings()
-{
-    if (m_doc.m_bAutoRefresh == 1) {
-        SetTimer(kRefreshTimer, RefreshIntervalMs(m_doc.m_nRefreshMinutes));
-        m_bTimerRunning = 1;
-    } else {
-        m_bTimerRunning = 0;
     }
 }
 
@@ -79,7 +68,7 @@ void CBlotterDlg::LoadPortfolio()
         m_doc.AddDefaultCategories();
     FillCategoryBox();
     SelectCategory(m_doc.m_strCategoryFilter);
-    ArmTimerFromSettings();
+    ApplyRefreshTimer(*this, m_doc.m_bAutoRefresh, m_doc.m_nRefreshMinutes, m_bTimerRunning);
     Refresh(true);
 }
 

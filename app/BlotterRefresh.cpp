@@ -1,4 +1,8 @@
-// The main window's refresh: the engine's cycle, then rows, totals, tray, save and caption.
+// The main window's refresh: the quotes fetched on a worker thread with progress in the
+// status line, then the engine's cycle on the interface thread, then rows, totals, tray,
+// save and caption. Alerts go to the outbox.
+#include <QApplication>
+
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
 #include "engine/AlertTest.h"
@@ -6,6 +10,13 @@
 #include "platform/framework/Resources.h"
 
 using namespace BlotterIds;
+
+namespace {
+
+constexpr const char* kRefreshCaption = "&Refresh Now";
+constexpr const char* kStopCaption = "&Stop";
+
+} // namespace
 
 void CBlotterDlg::RebuildRows()
 {
@@ -47,37 +58,141 @@ void CBlotterDlg::ShowRows(const RefreshResult& result)
     m_grid.RedrawAll();
 }
 
-void CBlotterDlg::Refresh(bool bFetch)
+void CBlotterDlg::OnRefreshButton()
 {
-    if (m_bRefreshing) {
-        // A tick delivered by a message box's loop while a refresh waits in it: running a
-        // second refresh here would reprice and rewrite the rows under the first one.
-        ++m_nSkippedRefreshes;
+    if (!m_bRefreshing) {
+        Refresh(true);
         return;
     }
-    m_bRefreshing = true;
-    EnableDlgItem(kRefreshNow, false);
+    // A click this soon after the refresh began was meant for Refresh Now (the second click
+    // of a double click, or one queued while the refresh started): it must not stop it.
+    const auto sinceStart = std::chrono::steady_clock::now() - m_refreshStarted;
+    if (sinceStart < std::chrono::milliseconds(QApplication::doubleClickInterval()))
+        return;
+    StopRefresh();
+}
 
+void CBlotterDlg::Refresh(bool bFetch)
+{
+    if (bFetch && m_bRefreshing) {
+        // Asked for while one runs (the file was read again after an edit): it follows.
+        m_bFetchAgain = true;
+        return;
+    }
     // Another program may have replaced the file since the last save: price its trades.
     if (MergeReplacedFile(m_doc)) {
         FillCategoryBox();
         SelectCategory(m_doc.m_strCategoryFilter);
         RebuildRows();
     }
+    if (bFetch)
+        StartFetch();
+    else
+        FinishRefresh(nullptr, true);
+}
 
-    const std::time_t now = m_services.clock();
-    const AlertFunction alert = [this, now](const CBlotterSpace& doc, const TradeRecord& trade,
-                                            double dPrice, double dChange) {
-        const AlertOutcome outcome =
-            RunAlertTest(trade, dPrice, dChange, doc, now, m_services.mailers,
-                         [this](const std::string& strText) { ShowMailFailure(strText); });
-        ShowAlertOnDesktop(outcome, trade, dPrice, dChange, now);
+void CBlotterDlg::StartFetch()
+{
+    m_bRefreshing = true;
+    m_refreshStarted = std::chrono::steady_clock::now();
+    SRefreshRun& run = m_run.emplace();
+    run.nRun = ++m_nRuns;
+    run.requests = DistinctQuotes(m_doc);
+    run.arrived.resize(run.requests.size());
+    run.pCancel = std::make_shared<CHttpCancel>();
+    SetDlgItemText(kRefreshNow, kStopCaption);
+    ShowStatus(RefreshProgressText(0, run.requests.size()));
+
+    SQuoteBatchOptions options = QuoteBatchOptionsFromEnvironment();
+    options.pCancel = run.pCancel;
+    options.clock = m_services.clock;
+    const unsigned nRun = run.nRun;
+    options.onReply = [this, nRun](std::size_t nIndex, const SQuoteReply& reply) {
+        QMetaObject::invokeMethod(
+            this, [this, nRun, nIndex, reply] { OnQuoteArrived(nRun, nIndex, reply); },
+            Qt::QueuedConnection);
     };
-    const RefreshResult result = RunRefresh(m_doc, bFetch, m_services.quote, alert, now);
+    // The previous worker was told to stop, or has ended: this join does not wait on the
+    // network.
+    m_refreshWorker = std::jthread([this, nRun, fetch = m_services.fetchQuotes,
+                                    requests = run.requests, options] {
+        std::vector<SQuoteReply> replies = fetch(requests, options);
+        QMetaObject::invokeMethod(
+            this, [this, nRun, replies] { OnFetchFinished(nRun, replies); }, Qt::QueuedConnection);
+    });
+}
 
-    EnableDlgItem(kRefreshNow, true);
-    ShowRows(result);
+void CBlotterDlg::OnQuoteArrived(unsigned nRun, std::size_t nIndex, const SQuoteReply& reply)
+{
+    if (!m_run || m_run->nRun != nRun || nIndex >= m_run->arrived.size())
+        return;
+    if (!m_run->arrived[nIndex]) {
+        m_run->arrived[nIndex] = reply;
+        ++m_run->nArrived;
+    }
+    ShowStatus(RefreshProgressText(m_run->nArrived, m_run->requests.size()));
+}
+
+void CBlotterDlg::OnFetchFinished(unsigned nRun, const std::vector<SQuoteReply>& replies)
+{
+    if (!m_run || m_run->nRun != nRun)
+        return;
+    for (std::size_t i = 0; i < replies.size() && i < m_run->arrived.size(); ++i)
+        m_run->arrived[i] = replies[i];
+    FinishFetch(m_run->arrived, true);
+}
+
+void CBlotterDlg::StopRefresh()
+{
+    if (!m_bRefreshing || !m_run)
+        return;
+    FinishFetch(m_run->arrived, true);
+}
+
+void CBlotterDlg::FinishFetch(const std::vector<std::optional<SQuoteReply>>& arrived, bool bAlerts)
+{
+    m_run->pCancel->Cancel();
+    std::vector<SQuoteReply> replies;
+    replies.reserve(m_run->requests.size());
+    for (std::size_t i = 0; i < m_run->requests.size(); ++i) {
+        replies.push_back(i < arrived.size() && arrived[i]
+                              ? *arrived[i]
+                              : FailedQuote(m_run->requests[i], EQuoteFailure::kStopped));
+    }
+    // Whatever the worker still sends belongs to a run that has ended.
+    m_run.reset();
     m_bRefreshing = false;
+    SetDlgItemText(kRefreshNow, kRefreshCaption);
+    FinishRefresh(&replies, bAlerts);
+    if (m_bFetchAgain && !m_bClosed) {
+        m_bFetchAgain = false;
+        Refresh(true);
+    }
+}
+
+void CBlotterDlg::QueueAlert(const CBlotterSpace& doc, const TradeRecord& trade, double dPrice,
+                             double dChange, std::time_t when)
+{
+    AlertOutcome outcome = AlertOutcome::kOff;
+    std::optional<SAlertMail> mail = PrepareAlert(trade, dPrice, dChange, doc, when, outcome);
+    if (mail)
+        m_pOutbox->Queue(std::move(*mail));
+}
+
+void CBlotterDlg::FinishRefresh(const std::vector<SQuoteReply>* pReplies, bool bAlerts)
+{
+    AlertFunction alert;
+    if (bAlerts) {
+        alert = [this](const CBlotterSpace& doc, const TradeRecord& trade, double dPrice,
+                       double dChange,
+                       std::time_t when) { QueueAlert(doc, trade, dPrice, dChange, when); };
+    }
+    RefreshResult result = ApplyRefresh(m_doc, pReplies, alert, m_services.clock());
+    ShowRows(result);
+    // Before the save, so that what the save has to say is the line's last word.
+    if (pReplies != nullptr)
+        ShowStatus(RefreshFailureText(result));
+    m_lastRefresh = std::move(result);
     SavePortfolio();
     SetWindowText(RefreshCaption(m_services.clock()));
 }

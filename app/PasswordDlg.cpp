@@ -1,6 +1,8 @@
 #include "app/PasswordDlg.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QThread>
 
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/WinDefs.h"
@@ -70,4 +72,22 @@ bool PromptForPassword(const std::string& strHost, HttpCredentials& credentials)
     credentials.strUser = dlg.m_strUser;
     credentials.strPassword = dlg.m_strPassword;
     return true;
+}
+
+bool PromptOnInterfaceThread(const std::string& strHost, HttpCredentials& credentials)
+{
+    QCoreApplication* pApp = QCoreApplication::instance();
+    if (pApp == nullptr)
+        return false;
+    if (QThread::currentThread() == pApp->thread())
+        return PromptForPassword(strHost, credentials);
+    // Only the fetch's own thread waits; the interface goes on (the dialog's loop is one of
+    // its loops), and the fetches of other servers go on too.
+    bool bGiven = false;
+    HttpCredentials answer;
+    QMetaObject::invokeMethod(
+        pApp, [&] { bGiven = PromptForPassword(strHost, answer); }, Qt::BlockingQueuedConnection);
+    if (bGiven)
+        credentials = answer;
+    return bGiven;
 }

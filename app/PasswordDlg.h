@@ -1,6 +1,7 @@
 // CPasswordDlg: asks for a user name and password when a quote server answers with a
-// password challenge. PromptForPassword runs it and is what the program installs as the
-// quote fetch's password prompt; Cancel leaves the request unanswered.
+// password challenge. PromptForPassword runs it; PromptOnInterfaceThread, which the program
+// installs as the quote fetch's password prompt, runs it on the interface thread for a fetch
+// that runs elsewhere. Cancel leaves the request unanswered.
 #pragma once
 
 #include <string>
@@ -26,3 +27,7 @@ class CPasswordDlg : public CDialog
 
 // Runs the dialog for the host; true with the credentials filled in when the user pressed OK.
 bool PromptForPassword(const std::string& strHost, HttpCredentials& credentials);
+
+// PromptForPassword on the interface thread, waited for by the calling thread (a fetch's);
+// called on the interface thread itself, it runs the dialog at once.
+bool PromptOnInterfaceThread(const std::string& strHost, HttpCredentials& credentials);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/AppResources.h"
 #include "engine/RefreshTimer.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/WinDefs.h"
@@ -88,12 +89,12 @@ void ApplyRefreshTimer(CDialog& wnd, std::int32_t bAutoRefresh, std::int32_t nRe
     if (bAutoRefresh == 1) {
         // Setting the timer again restarts it: the next tick is one full new interval away.
         if (bTimerRunning == 1)
-            wnd.KillTimer(kRefreshTimerId);
+            wnd.KillTimer(BlotterIds::kRefreshTimer);
         bTimerRunning = 1;
-        wnd.SetTimer(kRefreshTimerId, RefreshIntervalMs(nRefreshMinutes));
+        wnd.SetTimer(BlotterIds::kRefreshTimer, RefreshIntervalMs(nRefreshMinutes));
     } else if (bTimerRunning == 1) {
         bTimerRunning = 0;
-        wnd.KillTimer(kRefreshTimerId);
+        wnd.KillTimer(BlotterIds::kRefreshTimer);
     }
 }
 

@@ -10,12 +10,9 @@
 #include "model/BlotterSpace.h"
 #include "platform/framework/Dialog.h"
 
-// The main window's refresh timer.
-constexpr unsigned kRefreshTimerId = 1;
-
-// Arms, re-arms or stops timer 1 of the window by the auto-refresh setting, and keeps the
-// window's timer-running flag in step: on, the timer is (re)started with the new interval;
-// off while it runs, it is killed.
+// Arms, re-arms or stops the refresh timer (BlotterIds::kRefreshTimer) of the window by the
+// auto-refresh setting, and keeps the window's timer-running flag in step: on, the timer is
+// (re)started with the new interval; off while it runs, it is killed.
 void ApplyRefreshTimer(CDialog& wnd, std::int32_t bAutoRefresh, std::int32_t nRefreshMinutes,
                        std::int32_t& bTimerRunning);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "conduit/ConduitApi.h"
 #include "conduit/ConduitLog.h"
 #include "conduit/ConduitProperties.h"
 #include "conduit/ConduitSync.h"
@@ -12,26 +13,13 @@
 #include "platform/synckit/Categories.h"
 #include "platform/synckit/SyncKit.h"
 
-#define TF_CONDUIT_EXPORT extern "C" __attribute__((visibility("default")))
+using namespace tf::conduit;
 
 namespace {
 
 constexpr const char* kConduitName = "Tallyfern";
 constexpr std::uint32_t kConduitVersion = 0x101;
-
-// GetConduitInfo's info types and results.
-constexpr int kInfoName = 0;
-constexpr int kInfoFrameworkVersion = 1;
-constexpr int kInfoDefaultAction = 2;
-constexpr long kInfoErrUnknownType = 0x1070;
-constexpr long kInfoErrNoOutput = 0x1071;
-constexpr long kInfoErrBadSize = 0x1073;
-constexpr long kInfoErrNoInput = 0x1074;
-constexpr long kInfoErrBadInput = 0x1075;
-constexpr long kInfoErrNoOutputSize = 0x1077;
-// What info type 0 expects in its input block.
-constexpr std::uint32_t kNameRequestVersion = 1;
-constexpr std::uint32_t kNameRequestSize = 80;
+// The answers to information types 1 and 2.
 constexpr std::uint32_t kInfoFrameworkValue = 0x500;
 constexpr std::uint32_t kInfoDefaultActionValue = 0;
 
@@ -103,20 +91,18 @@ TF_CONDUIT_EXPORT long GetConduitInfo(int infoType, void* input, void* output,
 TF_CONDUIT_EXPORT long OpenConduit(void* /*progressCallback*/, void* properties)
 {
     if (!properties) {
-        tf::conduit::LogSync(tf::conduit::kLogStart, tf::conduit::kActivityStart);
-        tf::conduit::LogSync("The sync manager passed no properties; nothing was synchronized.",
-                             tf::conduit::kActivityWarning);
+        LogSync(kLogStart, kActivityStart);
+        LogSync("The sync manager passed no properties; nothing was synchronized.",
+                kActivityWarning);
         return 0;
     }
     try {
-        tf::conduit::CConduitSync sync(theApp.m_document);
-        sync.Run(tf::conduit::ReadConduitProperties(properties));
+        CConduitSync sync(theApp.m_document);
+        sync.Run(ReadConduitProperties(properties));
     } catch (const std::bad_alloc&) {
-        tf::conduit::LogSync("Out of memory; the synchronization stopped.",
-                             tf::conduit::kActivityWarning);
+        LogSync("Out of memory; the synchronization stopped.", kActivityWarning);
     } catch (...) {
-        tf::conduit::LogSync("The synchronization stopped on an unexpected error.",
-                             tf::conduit::kActivityWarning);
+        LogSync("The synchronization stopped on an unexpected error.", kActivityWarning);
     }
     return 0;
 }

@@ -1,14 +1,10 @@
-// The texts and activity codes the conduit writes to the HotSync log.
+// The texts the conduit writes to the HotSync log (their activity codes are part of the
+// conduit's interface, in ConduitApi.h).
 #pragma once
 
-namespace tf::conduit {
+#include "conduit/ConduitApi.h"
 
-// Activity codes of the sync log.
-constexpr int kActivityError = 8;
-constexpr int kActivityWarning = 10;
-constexpr int kActivityStart = 19;
-constexpr int kActivityDone = 20;
-constexpr int kActivityNotSaved = 21;
+namespace tf::conduit {
 
 constexpr const char* kLogStart = "Synchronizing Tallyfern...";
 constexpr const char* kLogReadError = "Error reading record.";

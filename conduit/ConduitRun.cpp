@@ -101,12 +101,10 @@ void CConduitSync::Run(const ConduitProperties& properties)
 
 void CConduitSync::PrepareExport()
 {
-    RemoveDeletedTrades(m_doc);
-    std::int32_t recordIndex = 1;
-    for (TradeRecord& trade : m_doc.m_trades) {
-        trade.recordIndex = recordIndex++;
+    RenumberTradesForTheHandheld();
+    // As a complete write-back leaves them: every open trade's record written.
+    for (TradeRecord& trade : m_doc.m_trades)
         trade.status = trade.closed == 1 ? kStatusChanged : kStatusInStep;
-    }
 }
 
 void CConduitSync::ReadKnownRecords(const std::string& target, const ConduitProperties& properties)

@@ -221,14 +221,7 @@ int CConduitSync::CategoryIndexFor(CCategoryMgr& manager, const std::string& nam
 int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint8_t handle)
 {
     int result = 0;
-    CCategoryMgr manager;
-
-    RemoveDeletedTrades(m_doc);
-    std::int32_t recordIndex = 1;
-    for (TradeRecord& trade : m_doc.m_trades) {
-        trade.recordIndex = recordIndex++;
-        trade.status = kStatusChanged;
-    }
+    RenumberTradesForTheHandheld();
 
     int status = SkDeleteAllRecords(handle);
     if (status != kSkOk) {
@@ -236,10 +229,37 @@ int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint
         result = status;
     }
 
-    RecordTransfer transfer(handle);
-    SkRecordBlock& block = transfer.block;
-    TradeRecord summary = MakeEmptyTrade();
+    CCategoryMgr manager;
+    if (!CompleteHandheldCategories(properties, handle, manager))
+        result = 1;
 
+    RecordTransfer transfer(handle);
+    status = WriteTradeRecords(properties, handle, manager, transfer.block);
+    if (status != 0)
+        result = status;
+    status = WriteSummaryRecord(transfer.block);
+    if (status != kSkOk)
+        result = status;
+
+    if (SkClearSyncFlags(handle) != kSkOk)
+        LogSync(kLogResetFailed, kActivityWarning);
+    return result;
+}
+
+void CConduitSync::RenumberTradesForTheHandheld()
+{
+    RemoveDeletedTrades(m_doc);
+    std::int32_t recordIndex = 1;
+    for (TradeRecord& trade : m_doc.m_trades) {
+        trade.recordIndex = recordIndex++;
+        trade.status = kStatusChanged;
+    }
+}
+
+bool CConduitSync::CompleteHandheldCategories(const ConduitProperties& properties,
+                                              std::uint8_t handle, CCategoryMgr& manager)
+{
+    bool bComplete = true;
     ReadHandheldCategories(properties, handle, manager);
     for (const std::string& fullName : m_doc.m_categories) {
         if (fullName == kAllName || fullName == kUnfiledName || fullName.empty())
@@ -249,13 +269,19 @@ int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint
         if (manager.FindName(name, nullptr) != kCatNotFound)
             continue;
         if (AddHandheldCategory(manager, name) < 0) {
-            result = 1;
+            bComplete = false;
             break;
         }
     }
     WriteHandheldCategories(properties, handle, manager);
     ReadHandheldCategories(properties, handle, manager);
+    return bComplete;
+}
 
+int CConduitSync::WriteTradeRecords(const ConduitProperties& properties, std::uint8_t handle,
+                                    CCategoryMgr& manager, SkRecordBlock& block)
+{
+    int result = 0;
     bool bAddedForTrades = false;
     m_written.records.clear();
     for (TradeRecord& trade : m_doc.m_trades) {
@@ -274,7 +300,7 @@ int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint
             index = 0;
         }
         block.category = static_cast<std::int16_t>(index);
-        status = SkWriteRecord(&block);
+        int status = SkWriteRecord(&block);
         if (status != kSkOk) {
             result = status;
             break;
@@ -288,7 +314,12 @@ int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint
     // point at slots without a name.
     if (bAddedForTrades)
         WriteHandheldCategories(properties, handle, manager);
+    return result;
+}
 
+int CConduitSync::WriteSummaryRecord(SkRecordBlock& block)
+{
+    TradeRecord summary = MakeEmptyTrade();
     RealizedPL realized = ComputeRealizedPL(m_doc, Now());
     SetTradeSymbol(summary, kSummarySymbol);
     SetTradeCategory(summary, kUnfiledName);
@@ -299,13 +330,7 @@ int CConduitSync::ExportPortfolio(const ConduitProperties& properties, std::uint
     SetTradeCountry(summary, m_doc.m_strBaseCountry);
     PackHandheldRecord(summary, block);
     block.category = 0;
-    status = SkWriteRecord(&block);
-    if (status != kSkOk)
-        result = status;
-
-    if (SkClearSyncFlags(handle) != kSkOk)
-        LogSync(kLogResetFailed, kActivityWarning);
-    return result;
+    return SkWriteRecord(&block);
 }
 
 int CConduitSync::ReadHandheldCategories(const ConduitProperties& properties, std::uint8_t handle,

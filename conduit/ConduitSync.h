@@ -15,6 +15,7 @@
 #include "conduit/HotSyncState.h"
 #include "model/BlotterSpace.h"
 #include "platform/synckit/Categories.h"
+#include "platform/synckit/SyncKit.h"
 
 class CPortfolioTransaction;
 
@@ -59,6 +60,18 @@ class CConduitSync
     // record of a trade removed since. False for a record not known.
     bool TakeKnownRecord(std::uint32_t recordId, std::int32_t category,
                          const TradeRecord& candidate);
+    // The parts of ExportPortfolio. Deleted trades go, the others are numbered for the
+    // handheld and marked changed until their record is written.
+    void RenumberTradesForTheHandheld();
+    // Adds the document's categories the handheld lacks and writes the category block; false
+    // when one could not be added.
+    bool CompleteHandheldCategories(const ConduitProperties& properties, std::uint8_t handle,
+                                    CCategoryMgr& manager);
+    // One record per open trade; 0, or the first failing status (1 for a refused category).
+    int WriteTradeRecords(const ConduitProperties& properties, std::uint8_t handle,
+                          CCategoryMgr& manager, SkRecordBlock& block);
+    // The summary record that ends every write-back; the write's status.
+    int WriteSummaryRecord(SkRecordBlock& block);
     // Gives the manager a new category for the name; its index, or -1 when refused.
     int AddHandheldCategory(CCategoryMgr& manager, const std::string& name);
     // The handheld category index a trade's record is filed under; -1 when refused.

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/AlertMailer.h"
@@ -22,6 +23,25 @@ enum class AlertOutcome {
     kSent,           // connect, send and disconnect all succeeded
     kFailed,         // an alert was due and at least one step failed
 };
+
+// A due alert, ready to send: the message and the server it goes through.
+struct SAlertMail
+{
+    CMailMessage message;
+    std::string strSmtpServer;
+    // The alert line the subject is made of ("XYZ position changed by 75.00 (6.3830%).").
+    std::string strLine;
+};
+
+// The test without the mail: the alert for one record priced at dPrice with the day's
+// change dChange when it is due, else nullopt (and the outcome says why). now dates the body.
+std::optional<SAlertMail> PrepareAlert(const TradeRecord& trade, double dPrice, double dChange,
+                                       const CBlotterSpace& doc, std::time_t now,
+                                       AlertOutcome& outcome);
+
+// Sends a due alert: connect, send, disconnect, each failure to the sink. kSent or kFailed.
+AlertOutcome SendAlert(SAlertMail& mail, const AlertMailerFactory& makeMailer,
+                       const AlertFailureSink& onFailure);
 
 // Runs the test for one record priced at dPrice with the day's change dChange. now dates
 // the body. The factory makes the mailer for doc.m_strSmtpServer; a null factory or a

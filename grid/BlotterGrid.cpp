@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFontDatabase>
 
+#include "platform/text/BlotterHeadings.h"
+
 namespace {
 // The dialogs' face and size where the face exists.
 const char* const kDialogFace = "MS Sans Serif";
@@ -13,8 +15,7 @@ constexpr int kDialogPointSize = 8;
 // original face are far too small in pixels on today's screens.
 constexpr int kMinPointSize = 8;
 
-const char* const kHeadings[CBlotterGrid::kNumCols] = {"Last Trade", "Change",      "Position",
-                                                       "Value",      "Today's P/L", "Position P/L"};
+static_assert(kBlotterHeadingCount == CBlotterGrid::kNumCols, "a heading for every column");
 
 const QColor kBlue(0, 0, 255);
 const QColor kRed(255, 0, 0);
@@ -53,9 +54,9 @@ void CBlotterGrid::OnSetup()
     SetRowCount(0, true);
     SetColCount(kNumCols, true);
     SetUniformRowHeight(true);
-    QuickSetText(-1, -1, "Security");
+    QuickSetText(-1, -1, kBlotterSideHeading);
     for (int col = 0; col < kNumCols; ++col)
-        QuickSetText(col, -1, kHeadings[col]);
+        QuickSetText(col, -1, kBlotterHeadings[col]);
     SetColWidth(-1, kSideHeadingWidth);
     FitColumns(0, kNumCols - 1);
     // A misread number is worse than none: every column grows to show its widest text, and

@@ -58,6 +58,16 @@ class CGridCtrl : public QFrame
     static constexpr int kMaxSideHeadingWidth = 1024;
     // The pointer within this many pixels of a column border offers sizing.
     static constexpr int kSizingSlack = 3;
+    // A column number that names no column (-1 is the side heading): no border within reach,
+    // no heading pressed, no column being sized.
+    static constexpr int kNoColumn = -2;
+
+    // How the user sizes columns and heading rows by dragging their borders.
+    enum class EUserSizing {
+        kOff,        // no sizing
+        kMarkerLine, // the heading follows the pointer; a line over the cells marks the border
+        kLive,       // the whole grid is laid out and redrawn at every step
+    };
 
     explicit CGridCtrl(QWidget* parent = nullptr);
     ~CGridCtrl() override;
@@ -141,8 +151,7 @@ class CGridCtrl : public QFrame
     void SetHighlightSelected(bool bOn) { m_bHighlightSelected = bOn; }
     bool GetHighlightSelected() const { return m_bHighlightSelected; }
     void SetGridLines(bool bOn) { m_bGridLines = bOn; }
-    // 0 no sizing, 1 heading and a marker line while dragging, 2 the whole grid live.
-    void SetUserSizingMode(int mode) { m_nSizingMode = mode; }
+    void SetUserSizingMode(EUserSizing mode) { m_sizingMode = mode; }
     void UseHints(bool bOn) { m_bHints = bOn; }
     void SetHintDelay(int ms) { m_nHintDelay = ms; }
     // The tab bar for the sheet is shown when wider than 0.
@@ -254,10 +263,13 @@ class CGridCtrl : public QFrame
     void CellAreaDoubleClick(QMouseEvent* event);
     void DragScrollStep();
     void TopHeadingMouse(QMouseEvent* event);
+    void TopHeadingMove(QMouseEvent* event);
+    void TopHeadingPress(QMouseEvent* event);
+    void TopHeadingRelease(QMouseEvent* event);
     void SideHeadingMouse(QMouseEvent* event);
     void CornerMouse(QMouseEvent* event);
     void ShowHint(const QPoint& cellAreaPos);
-    // The column whose right border is within reach of x in the top heading, or -2.
+    // The column whose right border is within reach of x in the top heading, or kNoColumn.
     int SizingColAt(int x) const;
     int SizingTopRowAt(int y) const;
 
@@ -299,7 +311,7 @@ class CGridCtrl : public QFrame
     QPen m_defaultBorderPen;
     bool m_bHighlightSelected = true;
     bool m_bGridLines = true;
-    int m_nSizingMode = 1;
+    EUserSizing m_sizingMode = EUserSizing::kMarkerLine;
     bool m_bHints = false;
     int m_nHintDelay = 500;
     bool m_bPaintingOn = true;
@@ -319,7 +331,7 @@ class CGridCtrl : public QFrame
     QPoint m_dragPos;
 
     // Column and heading sizing.
-    int m_nSizingCol = -2;
+    int m_nSizingCol = kNoColumn;
     int m_nSizingTopRow = 0;
     bool m_bSizingRow = false;
     bool m_bSizing = false;
@@ -327,7 +339,7 @@ class CGridCtrl : public QFrame
     int m_nSizingStartWidth = 0;
     int m_nSizingMarkerX = -1;
     QPixmap m_sizingSnapshot;
-    int m_nPressedTopCol = -2;
+    int m_nPressedTopCol = kNoColumn;
     long m_nPressedTopRow = 0;
 
     // Parts.

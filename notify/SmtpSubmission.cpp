@@ -42,7 +42,8 @@ std::size_t ReadUpload(char* pBuffer, std::size_t nSize, std::size_t nCount, voi
 {
     auto* pUpload = static_cast<SUpload*>(pUser);
     std::size_t n = std::min(nSize * nCount, pUpload->m_sBytes.size() - pUpload->m_nSent);
-    std::memcpy(pBuffer, pUpload->m_sBytes.data() + pUpload->m_nSent, n);
+    // libcurl's upload buffer takes bytes, not a terminated text.
+    std::copy_n(pUpload->m_sBytes.data() + pUpload->m_nSent, n, pBuffer);
     pUpload->m_nSent += n;
     return n;
 }

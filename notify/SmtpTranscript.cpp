@@ -8,7 +8,7 @@
 namespace {
 
 // A partial line that grows past this is no SMTP line; it is judged as it stands.
-constexpr std::size_t kMaxPartial = 64 * 1024;
+constexpr std::size_t kMaxPartial = std::size_t{64} * 1024;
 
 bool IsDigit(char c)
 {

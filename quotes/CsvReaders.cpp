@@ -1,4 +1,5 @@
 // The two comma-separated layouts.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,11 +27,11 @@ std::string_view DropFirst(std::string_view text)
     return text.empty() ? text : text.substr(1);
 }
 
-// A field after leading white space, with its first character dropped, converted: the
-// services put a currency sign or quotation mark in front of the number.
-double ConvertAfterFirst(std::string_view field)
+// A field after leading white space, with its first character dropped: the services put a
+// currency sign or quotation mark in front of the number.
+std::string_view AfterFirst(std::string_view field)
 {
-    return ConvertLeadingDouble(DropFirst(TrimLeadingSpace(field)));
+    return DropFirst(TrimLeadingSpace(field));
 }
 
 // A leading "-" negates the rest; any other first character (normally "+") is dropped.
@@ -41,6 +42,22 @@ double ConvertSignedChange(std::string_view field)
         return -ConvertLeadingDouble(text.substr(1));
     }
     return ConvertLeadingDouble(DropFirst(text));
+}
+
+// "N/A", with or without quotation marks: what the services write for a value they lack.
+bool IsNotAvailable(std::optional<std::string_view> field)
+{
+    if (!field) {
+        return false;
+    }
+    std::string_view text = TrimLeadingSpace(*field);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        text = text.substr(1, text.size() - 2);
+    }
+    return text == "N/A";
 }
 
 } // namespace
@@ -72,43 +89,52 @@ std::optional<std::string_view> CsvField(std::string_view line, int nField)
                        nEnd == std::string_view::npos ? std::string_view::npos : nEnd - nStart);
 }
 
-void ReadUsCsvQuote(CHttpLineReader& reader, const std::string& /*strCountry*/, int /*bUseBid*/,
+bool ReadUsCsvQuote(CHttpLineReader& reader, const std::string& /*strCountry*/, int /*bUseBid*/,
                     double& dPrice, double& dChange)
 {
     std::string strLine;
     if (!ReadQuoteLine(reader, strLine) || strLine.empty()) {
-        return;
+        return false;
     }
+    bool bFound = false;
     if (const auto price = CsvField(strLine, 2)) {
-        dPrice = ConvertLeadingDouble(TrimLeadingSpace(*price));
+        bFound = ReadLeadingDouble(TrimLeadingSpace(*price), dPrice);
     }
     if (const auto change = CsvField(strLine, 5)) {
         dChange = ConvertSignedChange(*change);
     }
+    // The service answers a symbol it does not know with a price of 0 and no trade date.
+    if (bFound && dPrice == 0.0 && IsNotAvailable(CsvField(strLine, 3))) {
+        return false;
+    }
+    return bFound;
 }
 
-void ReadRegionalCsvQuote(CHttpLineReader& reader, const std::string& strCountry, int /*bUseBid*/,
+bool ReadRegionalCsvQuote(CHttpLineReader& reader, const std::string& strCountry, int /*bUseBid*/,
                           double& dPrice, double& dChange)
 {
     std::string strLine;
     for (int nLine = 1; nLine <= kRegionalQuoteLine; ++nLine) {
         if (!ReadQuoteLine(reader, strLine) || strLine.empty()) {
-            return;
+            return false;
         }
     }
-    const auto price = CsvField(strLine, 2);
-    if (price) {
-        dPrice = ConvertAfterFirst(*price);
+    bool bFound = false;
+    if (const auto price = CsvField(strLine, 2)) {
+        bFound = ReadLeadingDouble(AfterFirst(*price), dPrice);
     }
     if (strCountry == "Australia") {
         if (const auto change = CsvField(strLine, 4)) {
             dChange = ConvertSignedChange(*change);
         }
-        return;
+        return bFound;
     }
     // Without a previous close there is no change to compute; price minus nothing would
     // report the whole price as the day's move.
-    if (const auto previous = CsvField(strLine, 7); previous) {
-        dChange = dPrice - ConvertAfterFirst(*previous);
+    double dPrevious = 0.0;
+    if (const auto previous = CsvField(strLine, 7);
+        previous && ReadLeadingDouble(AfterFirst(*previous), dPrevious)) {
+        dChange = dPrice - dPrevious;
     }
+    return bFound;
 }

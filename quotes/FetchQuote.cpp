@@ -1,80 +1,62 @@
 #include "quotes/FetchQuote.h"
 
-#include <memory>
-#include <new>
+#include <mutex>
 #include <utility>
 
-#include "quotes/HtmlTags.h"
-#include "quotes/QuoteSession.h"
+#include "quotes/QuotePasswords.h"
 #include "quotes/QuoteUrl.h"
-#include "quotes/TearException.h"
 
 namespace {
 
-HttpPasswordPrompt& PasswordPrompt()
+struct SFetchLimits
 {
-    static HttpPasswordPrompt prompt;
-    return prompt;
+    std::mutex mutex;
+    HttpLimits limits;
+};
+
+SFetchLimits& FetchLimits()
+{
+    static SFetchLimits limits;
+    return limits;
 }
 
-HttpLimits& FetchLimits()
+SQuoteReply FetchOne(const std::string& symbol, const std::string& country, int bUseBid,
+                     const SQuoteBatchOptions& options)
 {
-    static HttpLimits limits;
-    return limits;
+    const std::vector<SQuoteReply> replies =
+        FetchQuotes({SQuoteRequest{symbol, country, bUseBid}}, options);
+    return replies.front();
 }
 
 } // namespace
 
 void SetPasswordPrompt(HttpPasswordPrompt prompt)
 {
-    PasswordPrompt() = std::move(prompt);
+    InstallPasswordPrompt(std::move(prompt));
 }
 
 void SetFetchLimits(const HttpLimits& limits)
 {
-    FetchLimits() = limits;
+    std::lock_guard<std::mutex> lock(FetchLimits().mutex);
+    FetchLimits().limits = limits;
 }
 
 HttpLimits GetFetchLimits()
 {
-    return FetchLimits();
+    std::lock_guard<std::mutex> lock(FetchLimits().mutex);
+    return FetchLimits().limits;
 }
 
 int FetchQuote(const std::string& symbol, const std::string& country, int bUseBid, double& dPrice,
                double& dChange)
 {
-    // The record's texts are zero-terminated: whatever follows a NUL is not part of them.
-    const std::string strSymbol = symbol.substr(0, symbol.find('\0'));
-    const std::string strCountry = country.substr(0, country.find('\0'));
-    if (strSymbol.empty()) {
-        return kFetchMissingArgument;
+    const SQuoteReply reply =
+        FetchOne(symbol, country, bUseBid, QuoteBatchOptionsFromEnvironment());
+    if (reply.Ok()) {
+        dPrice = reply.dPrice;
+        dChange = reply.dChange;
     }
-
-    try {
-        std::string strUrl;
-        if (!BuildQuoteUrl(strSymbol, strCountry, strUrl)) {
-            return kFetchNotMade;
-        }
-        const QuoteReader reader = ChooseQuoteReader(strSymbol, strCountry);
-
-        CQuoteSession session(FetchLimits(), PasswordPrompt());
-        const std::unique_ptr<CHttpRequest> pResponse = session.OpenQuote(strUrl);
-
-        dPrice = 0.0;
-        dChange = 0.0;
-        ResetHtmlTagState();
-        if (reader != nullptr) {
-            CHttpLineReader body = pResponse->OpenBody();
-            reader(body, strCountry, bUseBid, dPrice, dChange);
-        }
-        return kFetchOk;
-    } catch (CTearException* pError) {
-        const int nCode = pError->m_nCode;
-        delete pError;
-        return nCode;
-    } catch (const std::bad_alloc&) {
-        return kFetchFailed;
-    }
+    return reply.ResultCode();
 }
 
 QuoteFetchResult FetchQuoteResult(const std::string& symbol, const std::string& country,
@@ -85,9 +67,11 @@ QuoteFetchResult FetchQuoteResult(const std::string& symbol, const std::string& 
     return result;
 }
 
-int FetchCurrentVersion(double& dVersion)
+int FetchCurrentVersion(double& dVersion, const SQuoteBatchOptions& options)
 {
-    double dUnused = 0.0;
     dVersion = 0.0;
-    return FetchQuote("none", kVersionSourceKey, 0, dVersion, dUnused);
+    const SQuoteReply reply = FetchOne("none", kVersionSourceKey, 0, options);
+    if (reply.Ok())
+        dVersion = reply.dPrice;
+    return reply.ResultCode();
 }

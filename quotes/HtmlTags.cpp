@@ -2,8 +2,9 @@
 
 namespace {
 
-// The one piece of reading state that lives between lines (and between calls).
-bool g_bInsideTag = false;
+// The one piece of reading state that lives between lines (and between calls). Each thread
+// reads its own replies, so each keeps its own.
+thread_local bool g_bInsideTag = false;
 
 } // namespace
 

@@ -35,23 +35,27 @@ std::string_view Trim(std::string_view text)
 
 } // namespace
 
-void ReadSwissQuotePage(CHttpLineReader& reader, const std::string& /*strCountry*/, int /*bUseBid*/,
+bool ReadSwissQuotePage(CHttpLineReader& reader, const std::string& /*strCountry*/, int /*bUseBid*/,
                         double& dPrice, double& dChange)
 {
     CloseMark close = CloseMark::NotSeen;
     bool bPreviousJustSeen = false;
+    bool bPrice = false;
     std::string strLine;
     while (ReadQuoteLine(reader, strLine)) {
         if (strLine.empty()) {
             continue;
         }
         if (close == CloseMark::JustSeen) {
-            dPrice = ParseQuoteNumber(strLine);
+            bPrice = ReadQuoteNumber(strLine, dPrice);
             close = CloseMark::Used;
         }
         if (bPreviousJustSeen) {
-            dChange = dPrice - ParseQuoteNumber(strLine);
-            return;
+            double dPrevious = 0.0;
+            if (ReadQuoteNumber(strLine, dPrevious)) {
+                dChange = dPrice - dPrevious;
+            }
+            return bPrice;
         }
         if (Contains(strLine, "Close:") && close == CloseMark::NotSeen) {
             close = CloseMark::JustSeen;
@@ -61,15 +65,18 @@ void ReadSwissQuotePage(CHttpLineReader& reader, const std::string& /*strCountry
             bPreviousJustSeen = true;
         }
     }
+    return bPrice;
 }
 
-void ReadOptionsQuotePage(CHttpLineReader& reader, const std::string& /*strCountry*/, int bUseBid,
+bool ReadOptionsQuotePage(CHttpLineReader& reader, const std::string& /*strCountry*/, int bUseBid,
                           double& dPrice, double& dChange)
 {
     const bool bBid = bUseBid != 0;
     const std::string_view priceLabel = bBid ? "Bid" : "Last Sale";
     ValueMark price = ValueMark::NotSeen;
     ValueMark previous = ValueMark::NotSeen;
+    bool bPrice = false;
+    bool bPrevious = false;
     double dPrevious = 0.0;
     int n = 0;
     std::string strLine;
@@ -78,11 +85,11 @@ void ReadOptionsQuotePage(CHttpLineReader& reader, const std::string& /*strCount
             continue;
         }
         if (price == ValueMark::Armed && n == kOptionValueDistance) {
-            dPrice = ParseQuoteNumber(Trim(strLine));
+            bPrice = ReadQuoteNumber(Trim(strLine), dPrice);
             price = ValueMark::Done;
         }
         if (previous == ValueMark::Armed && n == kOptionValueDistance) {
-            dPrevious = ParseQuoteNumber(Trim(strLine));
+            bPrevious = ReadQuoteNumber(Trim(strLine), dPrevious);
             previous = ValueMark::Done;
         }
         // Both values are needed whichever price is used: stopping at the bid would leave
@@ -100,5 +107,7 @@ void ReadOptionsQuotePage(CHttpLineReader& reader, const std::string& /*strCount
         }
         ++n;
     }
-    dChange = dPrice - dPrevious;
+    // No previous close, no change: price minus nothing would report the whole price.
+    dChange = bPrevious ? dPrice - dPrevious : 0.0;
+    return bPrice;
 }

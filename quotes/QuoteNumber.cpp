@@ -32,6 +32,13 @@ bool IsAllSpace(const std::string& str)
 
 double ConvertLeadingDouble(std::string_view text)
 {
+    double dValue = 0.0;
+    return ReadLeadingDouble(text, dValue) ? dValue : 0.0;
+}
+
+bool ReadLeadingDouble(std::string_view text, double& dValue)
+{
+    dValue = 0.0;
     std::size_t i = 0;
     while (i < text.size() && IsCSpace(text[i])) {
         ++i;
@@ -44,30 +51,38 @@ double ConvertLeadingDouble(std::string_view text)
     // from_chars would also take "inf", "nan" and hex forms; a quote starts with a digit or
     // a decimal point followed by a digit.
     if (i >= text.size()) {
-        return 0.0;
+        return false;
     }
     const bool bDigitFirst = IsDigit(text[i]);
     const bool bPointFirst = text[i] == '.' && i + 1 < text.size() && IsDigit(text[i + 1]);
     if (!bDigitFirst && !bPointFirst) {
-        return 0.0;
+        return false;
     }
-    double dValue = 0.0;
-    const auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + text.size(), dValue,
+    double dRead = 0.0;
+    const auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + text.size(), dRead,
                                            std::chars_format::general);
     (void)ptr;
-    if (ec != std::errc() || !std::isfinite(dValue)) {
-        return 0.0;
+    if (ec != std::errc() || !std::isfinite(dRead)) {
+        return false;
     }
-    return bNegative ? -dValue : dValue;
+    dValue = bNegative ? -dRead : dRead;
+    return true;
 }
 
 double ParseQuoteNumber(std::string_view text)
 {
+    double dValue = 0.0;
+    return ReadQuoteNumber(text, dValue) ? dValue : 0.0;
+}
+
+bool ReadQuoteNumber(std::string_view text, double& dValue)
+{
+    dValue = 0.0;
     if (text.empty()) {
-        return 0.0;
+        return false;
     }
     if (text.find('/') == std::string_view::npos && text.find(',') == std::string_view::npos) {
-        return ConvertLeadingDouble(text);
+        return ReadLeadingDouble(text, dValue);
     }
     double dSign = 1.0;
     std::size_t i = 0;
@@ -116,12 +131,20 @@ double ParseQuoteNumber(std::string_view text)
         strWhole = strToken;
     }
 
-    const double dWhole = ConvertLeadingDouble(strWhole);
+    double dWhole = 0.0;
+    const bool bWhole = ReadLeadingDouble(strWhole, dWhole);
+    double dNumerator = 0.0;
+    const bool bNumerator = ReadLeadingDouble(strNumerator, dNumerator);
     const double dDenominator = ConvertLeadingDouble(strDenominator);
     if (dDenominator == 0.0) {
-        return dSign * dWhole;
+        dValue = dSign * dWhole;
+        return bWhole;
     }
-    const double dValue = dSign * (dWhole + ConvertLeadingDouble(strNumerator) / dDenominator);
+    const double dResult = dSign * (dWhole + dNumerator / dDenominator);
     // "1e300/1e-300" overflows; no price is infinite.
-    return std::isfinite(dValue) ? dValue : 0.0;
+    if (!std::isfinite(dResult)) {
+        return false;
+    }
+    dValue = dResult;
+    return bWhole || bNumerator;
 }

@@ -27,6 +27,24 @@ std::string OptionBase(const std::string& strSymbol)
     return strSymbol.substr(0, strSymbol.find('.'));
 }
 
+// The symbol stands inside a query: a "?" or "&" in it would start query fields of its own.
+// Spaces and control characters are encoded with the rest of the request line.
+std::string EncodeSymbol(const std::string& strSymbol)
+{
+    std::string strOut;
+    strOut.reserve(strSymbol.size());
+    for (const char c : strSymbol) {
+        if (c == '?') {
+            strOut += "%3F";
+        } else if (c == '&') {
+            strOut += "%26";
+        } else {
+            strOut += c;
+        }
+    }
+    return strOut;
+}
+
 std::string HttpPrefix(QuoteServerRole role)
 {
     return "http://" + GetQuoteServer(role);
@@ -39,12 +57,15 @@ bool IsOptionSymbol(const std::string& strSymbol)
     return strSymbol.find(".o") != std::string::npos || strSymbol.find(".O") != std::string::npos;
 }
 
-bool BuildQuoteUrl(const std::string& strSymbol, const std::string& strCountry, std::string& strUrl)
+bool BuildQuoteUrl(const std::string& strTypedSymbol, const std::string& strCountry,
+                   std::string& strUrl)
 {
+    const bool bOption = IsOptionSymbol(strTypedSymbol);
+    const std::string strSymbol = EncodeSymbol(strTypedSymbol);
     std::string strBuilt;
     if (strCountry == kVersionSourceKey) {
         strBuilt = HttpPrefix(QuoteServerRole::MakerSite) + "/version.htm";
-    } else if (IsUsOrCanada(strCountry) && !IsOptionSymbol(strSymbol)) {
+    } else if (IsUsOrCanada(strCountry) && !bOption) {
         strBuilt = HttpPrefix(QuoteServerRole::UsQuotes) + "/d/quotes.csv?s=" + strSymbol +
                    "&f=sl1d1t1c1ohgv&e=.csv";
     } else if (IsUsOrCanada(strCountry)) {

@@ -16,8 +16,9 @@ inline constexpr const char* kVersionSourceKey = "brackwel";
 // A symbol that contains ".o" or ".O" anywhere.
 bool IsOptionSymbol(const std::string& strSymbol);
 
-// "http://" + host + path and query with the symbol as typed. Returns false when the URL
-// would not fit its buffer.
+// "http://" + host + path and query with the symbol as typed, but for "?" and "&", which are
+// percent-encoded so that a symbol cannot add query fields. Returns false when the URL would
+// not fit its buffer.
 bool BuildQuoteUrl(const std::string& strSymbol, const std::string& strCountry,
                    std::string& strUrl);
 

@@ -1,21 +1,27 @@
 // The main window's refresh: without fetching over 10,000 open positions (pricing from the
-// stored values, rows, totals, tray and the save of a 1.7 MB file), and with fetching over
-// 200 positions against the local quote service on loopback.
+// stored values, rows, totals, tray and the save of a 1.7 MB file); with fetching over 200
+// positions against the local quote service on loopback; and the longest time the interface
+// thread is busy during a refresh of 100 positions at a server that answers each request
+// after 100 ms, beside the sequential cycle run on the interface thread as it once was.
+// Run: build/bench/app/bench_app_refresh
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
+#include "bench/support/RefreshBenchSupport.h"
 #include "model/PortfolioFile.h"
 #include "model/TradeRecord.h"
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuoteService.h"
@@ -24,6 +30,12 @@ namespace {
 
 constexpr int kOfflinePositions = 10000;
 constexpr int kFetchedPositions = 200;
+constexpr int kSlowPositions = 100;
+constexpr int kSlowReplyMs = 100;
+// Each refresh is waited for at most this long.
+constexpr int kRefreshWaitMs = 120000;
+
+enum ECycle { kSequential = 0, kConcurrent = 1 };
 
 QApplication& App()
 {
@@ -40,58 +52,74 @@ QApplication& App()
     return *pApp;
 }
 
-std::string SymbolOf(int n)
-{
-    return "S" + std::to_string(n);
-}
-
 // A folder with an info.kgw of nPositions open buys; removed with the object.
 class CPortfolioFolder
 {
   public:
     explicit CPortfolioFolder(int nPositions)
     {
-        m_folder =
-            std::filesystem::temp_directory_path() /
-            ("tf_bench_app_" + std::to_string(::getpid()) + "_" + std::to_string(nPositions));
-        std::filesystem::create_directories(m_folder);
-        CBlotterSpace doc;
-        doc.m_bAutoRefresh = 0;
-        doc.m_nRefreshMinutes = 10;
-        doc.m_strCategoryFilter = "All";
-        doc.m_bCheckVersion = 0;
-        doc.AddDefaultCategories();
-        doc.m_trades.Reserve(static_cast<std::size_t>(nPositions));
-        for (int n = 0; n < nPositions; ++n) {
-            TradeRecord trade = MakeEmptyTrade();
-            trade.id = n + 1;
-            SetTradeSymbol(trade, SymbolOf(n));
-            SetTradeCategory(trade, n % 2 == 0 ? "Personal" : "Business");
-            SetTradeCountry(trade, "United States");
-            trade.quantity = 10 + n % 90;
-            trade.price = 20 + n % 50;
-            trade.currentPrice = 21 + n % 40;
-            trade.dayChange = (n % 7) - 3;
-            doc.m_trades.AddTail(trade);
-        }
+        CBlotterSpace doc = MakeBenchPortfolio(nPositions);
         WritePortfolioFile(Path(), doc);
     }
-    ~CPortfolioFolder() { std::filesystem::remove_all(m_folder); }
-    std::string Path() const { return (m_folder / "info.kgw").string(); }
+    std::string Path() const { return m_folder.File("info.kgw"); }
 
   private:
-    std::filesystem::path m_folder;
+    tf::test::CTempDir m_folder{"tf_bench_app"};
 };
 
-std::unique_ptr<CBlotterDlg> OpenWindow(const std::string& strPath, QuoteFunction quote)
+// Processes events until the window's refresh has ended.
+bool WaitForRefresh(CBlotterDlg& dlg)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (dlg.IsBusy() && waited.elapsed() < kRefreshWaitMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    return !dlg.IsBusy();
+}
+
+// Opens the window and lets its first refresh end.
+std::unique_ptr<CBlotterDlg> OpenWindow(const std::string& strPath, QuoteBatchFunction fetch)
 {
     SBlotterServices services;
-    services.quote = std::move(quote);
-    services.fetchVersion = [](double& dVersion) { dVersion = 0; };
+    services.fetchQuotes = std::move(fetch);
+    services.fetchVersion = [](double& dVersion, const SQuoteBatchOptions&) { dVersion = 0; };
     services.strPortfolioPath = strPath;
     auto pDlg = std::make_unique<CBlotterDlg>(services);
     pDlg->Create();
+    WaitForRefresh(*pDlg);
     return pDlg;
+}
+
+// Every quote fails at once: a window without a quote source.
+std::vector<SQuoteReply> NoQuotes(const std::vector<SQuoteRequest>& requests,
+                                  const SQuoteBatchOptions&)
+{
+    std::vector<SQuoteReply> replies;
+    for (const SQuoteRequest& request : requests)
+        replies.push_back(FailedQuote(request, EQuoteFailure::kRefused));
+    return replies;
+}
+
+// The longest stretch between two ticks of a 1 ms timer while work() runs on this thread and
+// done() is not yet true: how long the interface thread was busy at a time.
+template <class Work, class Done> qint64 LongestBusyMs(Work work, Done done)
+{
+    QElapsedTimer sinceTick;
+    qint64 nLongest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { nLongest = std::max(nLongest, sinceTick.restart()); });
+    ticker.start(1);
+    sinceTick.start();
+    work();
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < kRefreshWaitMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    ticker.stop();
+    return std::max(nLongest, sinceTick.elapsed());
 }
 
 void BM_RefreshWithoutFetching10000(benchmark::State& state)
@@ -99,9 +127,8 @@ void BM_RefreshWithoutFetching10000(benchmark::State& state)
     App();
     CRecordingShellHost shell;
     CPortfolioFolder folder(kOfflinePositions);
-    // The start's own refresh asks nothing: no quote source.
-    auto pDlg = OpenWindow(folder.Path(), [](const std::string&, const std::string&, int, double&,
-                                             double&) { return 2; });
+    // The start's own refresh finds no quote source.
+    auto pDlg = OpenWindow(folder.Path(), NoQuotes);
     for (auto _ : state)
         pDlg->Refresh(false);
     state.counters["rows"] = static_cast<double>(pDlg->Grid().GetRowCount());
@@ -117,7 +144,7 @@ void BM_FetchingRefresh200(benchmark::State& state)
         ServedQuote quote;
         quote.dPrice = 30 + n % 17;
         quote.dChange = (n % 5) - 2;
-        book.Set(SymbolOf(n), quote);
+        book.Set(BenchSymbol(n), quote);
     }
     CQuoteService service(book, QuoteServiceOptions{});
     const int nPort = service.Bind("127.0.0.1", 0);
@@ -130,15 +157,59 @@ void BM_FetchingRefresh200(benchmark::State& state)
     setenv(QuoteServerVariable(QuoteServerRole::UsQuotes), strAddress.c_str(), 1);
 
     CPortfolioFolder folder(kFetchedPositions);
-    auto pDlg = OpenWindow(folder.Path(), FetchQuote);
-    for (auto _ : state)
+    auto pDlg = OpenWindow(folder.Path(), FetchQuotes);
+    for (auto _ : state) {
         pDlg->Refresh(true);
+        if (!WaitForRefresh(*pDlg)) {
+            state.SkipWithError("the refresh did not end");
+            break;
+        }
+    }
     state.counters["rows"] = static_cast<double>(pDlg->Grid().GetRowCount());
+    state.counters["failed"] = pDlg->LastRefresh().nQuotesFailed;
     pDlg.reset();
     unsetenv(QuoteServerVariable(QuoteServerRole::UsQuotes));
     service.Stop();
 }
-BENCHMARK(BM_FetchingRefresh200)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FetchingRefresh200)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+void BM_InterfaceThreadDuringRefresh100(benchmark::State& state)
+{
+    App();
+    CRecordingShellHost shell;
+    CDelayedQuoteServer server(kSlowReplyMs);
+    if (!server.IsRunning()) {
+        state.SkipWithError("cannot listen on loopback");
+        return;
+    }
+    CPortfolioFolder folder(kSlowPositions);
+    auto pDlg = OpenWindow(folder.Path(), FetchQuotes);
+    qint64 nLongest = 0;
+    for (auto _ : state) {
+        if (state.range(0) == kConcurrent) {
+            nLongest = std::max(nLongest, LongestBusyMs([&] { pDlg->Refresh(true); },
+                                                        [&] { return !pDlg->IsBusy(); }));
+        } else {
+            // The cycle as it ran before: every request in turn on the interface thread.
+            CBlotterSpace doc = pDlg->Document();
+            nLongest = std::max(nLongest, LongestBusyMs(
+                                              [&] {
+                                                  RunRefresh(doc, true, FetchOneAfterAnother,
+                                                             nullptr, std::time(nullptr));
+                                              },
+                                              [] { return true; }));
+        }
+    }
+    state.counters["longest_busy_ms"] = static_cast<double>(nLongest);
+    state.counters["failed"] = pDlg->LastRefresh().nQuotesFailed;
+    state.SetLabel(state.range(0) == kSequential ? "sequential" : "concurrent");
+}
+BENCHMARK(BM_InterfaceThreadDuringRefresh100)
+    ->Arg(kSequential)
+    ->Arg(kConcurrent)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -10,19 +10,19 @@
 #include "bench/model/BenchPortfolio.h"
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace {
 constexpr int kTrades = 100000;
 
 const std::string& BenchPath()
 {
+    // Removed with everything in it when the program ends.
+    static const tf::test::CTempDir folder("tf-bench");
     static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() /
-                         ("tf-bench-" + std::to_string(::getpid()) + ".kgw"))
-                            .string();
+        std::string p = folder.File("info.kgw");
         CBlotterSpace doc = MakeBenchPortfolio(kTrades);
         WritePortfolioFile(p, doc);
-        std::atexit([] { std::filesystem::remove(BenchPath()); });
         return p;
     }();
     return path;

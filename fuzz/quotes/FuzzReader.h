@@ -26,9 +26,10 @@ inline void FuzzQuoteReader(QuoteReader reader, const std::uint8_t* pData, std::
     CHttpLineReader lines(body);
     double dPrice = 0.0;
     double dChange = 0.0;
-    reader(lines, strCountry, bUseBid, dPrice, dChange);
-    // Prices are finite; a change is a difference of two finite numbers.
-    if (!std::isfinite(dPrice)) {
+    const bool bFound = reader(lines, strCountry, bUseBid, dPrice, dChange);
+    // Prices are finite; a change is a difference of two finite numbers; a reply without a
+    // price leaves no price behind.
+    if (!std::isfinite(dPrice) || (!bFound && dPrice != 0.0)) {
         std::abort();
     }
 }

@@ -8,11 +8,11 @@
 #include <QSignalBlocker>
 
 #include "platform/framework/Ansi.h"
+#include "platform/framework/DialogControls.h"
 
 namespace {
 
-// Property set on boxes created with kStyleSorted.
-constexpr const char* kSortedProperty = "tfSorted";
+using DialogControls::kSortedProperty;
 
 unsigned char FoldCase(unsigned char c)
 {

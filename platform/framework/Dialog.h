@@ -47,6 +47,7 @@
 class QEventLoop;
 class QMenuBar;
 class QAction;
+class QVBoxLayout;
 class CDataExchange;
 
 class CDialog : public QDialog, public CWnd
@@ -154,6 +155,12 @@ class CDialog : public QDialog, public CWnd
     void done(int nResult) override;
 
   private:
+    // The steps of Create: font, caption and frame; the menu bar from the template's menu;
+    // the controls with their mnemonics and notifications; the first focus.
+    void SetUpWindow();
+    void CreateMenuBar(QVBoxLayout* pLayout);
+    void CreateControls();
+    void FocusFirstControl();
     QWidget* CreateControl(const SDialogItem& item, QWidget* pPrevRadio);
     void ConnectControl(int nId, QWidget* pWidget);
     void ApplyCtlColor(int nId);

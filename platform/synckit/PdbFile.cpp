@@ -23,8 +23,19 @@ constexpr std::size_t kCreatorOffset = 64;
 constexpr std::size_t kSeedOffset = 68;
 constexpr std::size_t kNextListOffset = 72;
 constexpr std::size_t kCountOffset = 76;
-// Two zero bytes traditionally follow the record list.
+// Two bytes traditionally follow the record list, and readers skip them. Ours carry the file's
+// length modulo kLengthModulus, plus one (0 stays "unset", as other writers leave them): the
+// end of the last record is marked only by the end of the file, so without them a file cut
+// inside its last record would read as a whole one with a shorter record.
 constexpr std::size_t kListGap = 2;
+constexpr std::size_t kLengthModulus = 0xFFFF;
+// A cut shorter than the modulus always changes the mark; no record is longer.
+static_assert(kMaxRecordSize <= kLengthModulus);
+
+std::uint16_t LengthMark(std::size_t fileSize)
+{
+    return static_cast<std::uint16_t>(fileSize % kLengthModulus + 1);
+}
 
 std::uint32_t Get32(const std::uint8_t* p)
 {
@@ -124,6 +135,18 @@ int ParsePdb(const std::uint8_t* data, std::size_t size, HandheldDatabase& db, s
         return Damaged(error, "sort information outside its place");
     }
 
+    // The length mark, where the file has the two bytes between the list and what follows.
+    std::size_t afterList = firstRecord;
+    for (std::uint32_t block : {appInfo, sortInfo}) {
+        if (block != 0)
+            afterList = std::min<std::size_t>(afterList, block);
+    }
+    if (afterList >= listEnd + kListGap) {
+        const std::uint16_t mark = Get16(data + listEnd);
+        if (mark != 0 && mark != LengthMark(size))
+            return Damaged(error, "not as long as when it was written (cut short or grown)");
+    }
+
     for (std::size_t i = 0; i < count; ++i) {
         std::size_t end = i + 1 < count ? offsets[i + 1] : size;
         if (end - offsets[i] > kMaxRecordSize)
@@ -160,6 +183,7 @@ std::vector<std::uint8_t> BuildPdb(const HandheldDatabase& db)
     Put32(out, kSeedOffset, db.uniqueIdSeed);
     Put32(out, kNextListOffset, 0);
     Put16(out, kCountOffset, static_cast<std::uint16_t>(count));
+    Put16(out, listEnd, LengthMark(total));
     if (db.bHasAppInfo && !db.appInfo.empty())
         std::memcpy(out.data() + appOffset, db.appInfo.data(), db.appInfo.size());
 

@@ -65,6 +65,7 @@ TEST_F(CWindowTest, EditCategoriesOkSavesAndReadsTheFileAgain)
         cats.EndDialog(IDOK);
     });
     Command(dlg, kCmdEditCategories);
+    Settle();
     EXPECT_EQ(ReadBack().m_categories.back(), "Retirement");
     EXPECT_GE(dlg.ComboBox(kCategoryBox).FindStringExact(-1, "Retirement"), 0);
     // Reading the file again runs a fetching refresh.

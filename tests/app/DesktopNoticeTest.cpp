@@ -76,8 +76,9 @@ TEST_F(CWindowTest, AMailedAlertShowsOnTheDesktopWithItsSubjectAndLine)
     EXPECT_EQ(notice.strText, "XYZ position changed by 75.00 (6.3830%).");
     EXPECT_TRUE(m_boxes.Boxes().empty());
 
-    // Every refresh that mails the alert again shows it again.
+    // Every refresh that mails the alert again shows it again, once the mail has gone out.
     dlg.Refresh(false);
+    Settle();
     EXPECT_EQ(m_shell.Balloons().size(), 2u);
 }
 

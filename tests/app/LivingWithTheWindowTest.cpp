@@ -49,6 +49,8 @@ TEST_F(CWindowTest, RemovingTheCategoryShownFallsBackToAll)
     });
     Command(dlg, kCmdEditCategories);
     ASSERT_TRUE(bRemoved);
+    // Reading the file again refreshes in the background.
+    Settle();
 
     // The box shows "All" and the grid every open position, the trade once filed under the
     // removed category among them; the file says so too.

@@ -1,9 +1,12 @@
 // The password prompt that a quote server's challenge brings up.
 #include "app/PasswordDlg.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -57,4 +60,31 @@ TEST(PasswordPrompt, OkGivesTheTypedCredentialsAndCancelGivesNone)
     AnswerWhenShown("x", "y", IDCANCEL);
     EXPECT_FALSE(PromptForPassword("quotes.example:8080", untouched));
     EXPECT_EQ(untouched.strUser, "keep");
+}
+
+TEST(PasswordPrompt, AFetchingThreadGetsTheAnswerOfTheDialogOnTheInterfaceThread)
+{
+    App();
+    AnswerWhenShown("anna", "pw", IDOK);
+    std::atomic<bool> bDone{false};
+    bool bGiven = false;
+    HttpCredentials credentials;
+    std::thread fetch([&] {
+        bGiven = PromptOnInterfaceThread("quotes.example:8080", credentials);
+        bDone = true;
+    });
+    // The interface thread goes on meanwhile: it runs the dialog in its own loop.
+    QElapsedTimer waited;
+    waited.start();
+    while (!bDone && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    fetch.join();
+    EXPECT_TRUE(bGiven);
+    EXPECT_EQ(credentials.strUser, "anna");
+    EXPECT_EQ(credentials.strPassword, "pw");
+
+    // Asked on the interface thread itself, it runs the dialog at once.
+    AnswerWhenShown("x", "y", IDCANCEL);
+    EXPECT_FALSE(PromptOnInterfaceThread("quotes.example:8080", credentials));
+    EXPECT_EQ(credentials.strUser, "anna");
 }

@@ -8,6 +8,7 @@
 
 #include <QTest>
 
+#include "app/AppResources.h"
 #include "app/PagerPrefsDlg.h"
 #include "engine/RefreshTimer.h"
 #include "model/BlotterSpace.h"
@@ -138,23 +139,23 @@ TEST(RefreshTimer, StartsRestartsAndStopsTimerOne)
     // Off and not running: nothing happens.
     ApplyRefreshTimer(wnd, 0, 5, bRunning);
     EXPECT_EQ(bRunning, 0);
-    EXPECT_EQ(wnd.GetTimerInterval(kRefreshTimerId), 0u);
+    EXPECT_EQ(wnd.GetTimerInterval(BlotterIds::kRefreshTimer), 0u);
 
     // On with an interval of 0: ten minutes.
     ApplyRefreshTimer(wnd, 1, 0, bRunning);
     EXPECT_EQ(bRunning, 1);
-    EXPECT_EQ(wnd.GetTimerInterval(kRefreshTimerId), 600000u);
+    EXPECT_EQ(wnd.GetTimerInterval(BlotterIds::kRefreshTimer), 600000u);
 
     // A new interval while running restarts the timer with it.
     ApplyRefreshTimer(wnd, 1, 3, bRunning);
     EXPECT_EQ(bRunning, 1);
-    EXPECT_EQ(wnd.GetTimerInterval(kRefreshTimerId), 180000u);
+    EXPECT_EQ(wnd.GetTimerInterval(BlotterIds::kRefreshTimer), 180000u);
 
     // Off while running: stopped at once.
     ApplyRefreshTimer(wnd, 0, 3, bRunning);
     EXPECT_EQ(bRunning, 0);
-    EXPECT_EQ(wnd.GetTimerInterval(kRefreshTimerId), 0u);
-    EXPECT_FALSE(wnd.KillTimer(kRefreshTimerId));
+    EXPECT_EQ(wnd.GetTimerInterval(BlotterIds::kRefreshTimer), 0u);
+    EXPECT_FALSE(wnd.KillTimer(BlotterIds::kRefreshTimer));
 }
 
 TEST(PagerPrefsDlg, PercentageBoundsAndTextsAsTyped)

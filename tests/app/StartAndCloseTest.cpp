@@ -210,9 +210,16 @@ TEST_F(CWindowTest, TrayExitSavesWithStampAndWidthsAndTheNextStartAppliesThem)
     int nWidth = 0;
     again.Grid().GetColWidth(-1, nWidth);
     EXPECT_EQ(nWidth, 90);
+    int nFirst = 0;
+    again.Grid().GetColWidth(0, nFirst);
+    ASSERT_GT(nFirst, 0);
     int nSum = 0;
     for (int nCol = 0; nCol < kBlotterColumns; ++nCol) {
         again.Grid().GetColWidth(nCol, nWidth);
+        // Each saved data column keeps its width in proportion to the first one's (110).
+        if (nCol + 1 < kColumnWidthCount) {
+            EXPECT_NEAR(nWidth, nFirst * saved.m_nColumnWidth[nCol + 1] / 110.0, 2.0) << nCol;
+        }
         nSum += nWidth;
     }
     EXPECT_EQ(nSum, again.Grid().GetCellAreaWidth());
@@ -277,10 +284,7 @@ TEST_F(CWindowTest, SigtermClosesTheWindowWhichSavesFirst)
     CBlotterDlg& dlg = Open();
     std::filesystem::remove(m_strPath);
     // The application object routes the signal to the window as its close command.
-    struct CSignalApp : CWinApp
-    {
-        bool InitInstance() override { return true; }
-    } app;
+    CSignalRoutingApp app;
     app.m_pMainWnd = &dlg;
     ASSERT_TRUE(app.InstallTerminationHandlers());
     std::raise(SIGTERM);

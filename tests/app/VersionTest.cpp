@@ -1,4 +1,6 @@
-// The version check at start and the two ways into the About box.
+// The version check at start and the two ways into the About box, neither of which waits
+// for the maker's site on the interface thread.
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "app/AboutDlg.h"
@@ -16,21 +18,34 @@ struct SAboutSeen
     std::string strStatus;
 };
 
-// Opens the About box through nCommand and reads it while it is up.
-SAboutSeen RunAbout(CBlotterDlg& dlg, unsigned nMessage, unsigned nCommand)
+// How long a test waits for an About box's status line that is to stay empty.
+constexpr int kEmptyStatusWaitMs = 300;
+
+// Opens the About box through nCommand and reads it while it is up: at once (bAtOnce), or
+// once its status line has been filled in (or has stayed empty for nWaitMs).
+SAboutSeen RunAbout(CBlotterDlg& dlg, unsigned nMessage, unsigned nCommand, bool bAtOnce = false,
+                    int nWaitMs = kEmptyStatusWaitMs)
 {
     SAboutSeen seen;
-    QTimer::singleShot(0, [&seen] {
+    QElapsedTimer shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         for (QWidget* pWidget : QApplication::topLevelWidgets()) {
             auto* pAbout = dynamic_cast<CAboutDlg*>(pWidget);
             if (pAbout == nullptr || !pAbout->isVisible())
                 continue;
+            if (!shown.isValid())
+                shown.start();
             seen.bShown = true;
             seen.strVersion = pAbout->GetDlgItemText(kVersionLine);
             seen.strStatus = pAbout->GetDlgItemText(kVersionStatus);
-            pAbout->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            if (bAtOnce || !seen.strStatus.empty() || shown.elapsed() > nWaitMs) {
+                poll.stop();
+                pAbout->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }
         }
     });
+    poll.start(5);
     if (nMessage == WM_COMMAND)
         dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nCommand, BN_CLICKED), 0);
     else
@@ -120,4 +135,35 @@ TEST_F(CWindowTest, AnOlderVersionCountsAsObsoleteAndYesKeepsTheReminder)
     EXPECT_EQ(pSysMenu->GetMenuItemID(nItems - 1), kSysAbout);
     EXPECT_EQ(pSysMenu->GetMenuString(nItems - 1), "&About Tallyfern...");
     EXPECT_EQ(pSysMenu->GetMenuItemID(nItems - 2), 0u);
+}
+
+TEST_F(CWindowTest, ASlowVersionServerHoldsUpNeitherTheWindowNorTheAboutBox)
+{
+    m_dVersion = 2;
+    WritePortfolio(MakePortfolio({}));
+    SBlotterServices services = Services();
+    services.fetchVersion = [this](double& dVersion, const SQuoteBatchOptions& options) {
+        ++m_nVersionRequests;
+        for (int i = 0; i < 100 && !options.pCancel->IsCancelled(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        dVersion = m_dVersion;
+    };
+    QElapsedTimer opening;
+    opening.start();
+    m_pDlg = std::make_unique<CBlotterDlg>(services);
+    ASSERT_TRUE(m_pDlg->Create());
+    EXPECT_LT(opening.elapsed(), 500);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    // The question comes once the answer is there.
+    m_boxes.QueueAnswer(IDYES);
+    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.Boxes().empty(); }, 5000));
+    EXPECT_NE(m_boxes.Boxes()[0].strText.find("is 2.00."), std::string::npos);
+
+    // The About box is up at once with its status line empty, and filled in later.
+    const SAboutSeen atOnce = RunAbout(*m_pDlg, WM_COMMAND, kCmdAbout, true);
+    EXPECT_TRUE(atOnce.bShown);
+    EXPECT_EQ(atOnce.strVersion, "Brackwel Tallyfern, Version 1.85");
+    EXPECT_EQ(atOnce.strStatus, "");
+    const SAboutSeen later = RunAbout(*m_pDlg, WM_COMMAND, kCmdAbout, false, 5000);
+    EXPECT_EQ(later.strStatus, "Current version of Tallyfern is 2.00.");
 }

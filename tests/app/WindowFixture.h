@@ -3,13 +3,17 @@
 // recording message-box sink and shell host.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <time.h>
 #include <vector>
 
@@ -22,7 +26,9 @@
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
 #include "model/TradeRecord.h"
+#include "platform/framework/WinApp.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tests/support/trayshell/RecordingShellHost.h"
 
 inline QApplication& AppForTests()
@@ -107,37 +113,79 @@ inline CBlotterSpace MakePortfolio(const std::vector<TradeRecord>& trades)
     return doc;
 }
 
-// A quote source that answers from a table and records every request.
+// A quote source that answers from a table and records every request. It runs on the
+// window's worker thread, one quote after another, each after nDelayMs (a stop ends the wait).
 struct CScriptedQuotes
 {
     struct SAnswer
     {
-        int nResult = 0;
+        int nResult = 0; // 0: the price; 1: no password; 2: the connection failed
         double dPrice = 0;
         double dChange = 0;
     };
     std::map<std::string, SAnswer> answers;
+    // Read them once the window is no longer busy, or under the mutex.
     std::vector<std::string> requests;
-    // Runs inside a request, as a slow network would let other things happen.
-    std::function<void(const std::string&)> during;
+    std::mutex mutex;
+    std::atomic<int> nDelayMs{0};
+    std::atomic<int> nFetches{0};
 
-    QuoteFunction Function()
+    static SQuoteReply Answer(const SQuoteRequest& request, const SAnswer* pAnswer)
     {
-        return [this](const std::string& strSymbol, const std::string&, int, double& dPrice,
-                      double& dChange) {
-            requests.push_back(strSymbol);
-            if (during)
-                during(strSymbol);
-            const auto it = answers.find(strSymbol);
-            if (it == answers.end())
-                return 2;
-            if (it->second.nResult == 0) {
-                dPrice = it->second.dPrice;
-                dChange = it->second.dChange;
+        if (pAnswer == nullptr)
+            return FailedQuote(request, EQuoteFailure::kNoPrice);
+        if (pAnswer->nResult == 1)
+            return FailedQuote(request, EQuoteFailure::kNoPassword);
+        if (pAnswer->nResult != 0)
+            return FailedQuote(request, EQuoteFailure::kNetwork);
+        SQuoteReply reply;
+        reply.request = request;
+        reply.dPrice = pAnswer->dPrice;
+        reply.dChange = pAnswer->dChange;
+        reply.arrived = std::time(nullptr);
+        return reply;
+    }
+
+    QuoteBatchFunction Function()
+    {
+        return [this](const std::vector<SQuoteRequest>& batch, const SQuoteBatchOptions& options) {
+            ++nFetches;
+            std::vector<SQuoteReply> replies;
+            for (std::size_t i = 0; i < batch.size(); ++i) {
+                const auto stopped = [&] {
+                    return options.pCancel && options.pCancel->IsCancelled();
+                };
+                for (int nWaited = 0; nWaited < nDelayMs && !stopped(); nWaited += 5)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                SQuoteReply reply;
+                if (stopped()) {
+                    reply = FailedQuote(batch[i], EQuoteFailure::kStopped);
+                } else {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    requests.push_back(batch[i].strSymbol);
+                    const auto it = answers.find(batch[i].strSymbol);
+                    reply = Answer(batch[i], it == answers.end() ? nullptr : &it->second);
+                    if (reply.Ok() && options.clock)
+                        reply.arrived = options.clock();
+                }
+                if (options.onReply)
+                    options.onReply(i, reply);
+                replies.push_back(reply);
             }
-            return it->second.nResult;
+            return replies;
         };
     }
+    std::size_t RequestCount()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return requests.size();
+    }
+};
+
+// An application object that only routes the termination signals to its main window.
+struct CSignalRoutingApp : CWinApp
+{
+    bool InitInstance() override { return true; }
 };
 
 class CWindowTest : public ::testing::Test
@@ -146,19 +194,27 @@ class CWindowTest : public ::testing::Test
     void SetUp() override
     {
         AppForTests();
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("tf_app_" + std::to_string(::getpid()) + "_" + std::to_string(++s_nCase));
-        std::filesystem::remove_all(m_folder);
-        std::filesystem::create_directories(m_folder);
         m_strPath = (m_folder / "info.kgw").string();
     }
     void TearDown() override
     {
+        // Mail still going out would reach a mailer of a test that has ended.
+        Settle();
         m_pDlg.reset();
-        std::filesystem::remove_all(m_folder);
     }
 
     void WritePortfolio(CBlotterSpace doc) { ASSERT_TRUE(WritePortfolioFile(m_strPath, doc).bOk); }
+    // nCount positions S0, S1, ... stored at 10 without change, each answered by answer.
+    void WriteManyPositions(int nCount, CScriptedQuotes::SAnswer answer)
+    {
+        std::vector<TradeRecord> trades;
+        for (int i = 0; i < nCount; ++i) {
+            const std::string strSymbol = "S" + std::to_string(i);
+            trades.push_back(MakeBuy(i + 1, strSymbol, 10, 10, "Personal", 10, 0));
+            m_quotes.answers[strSymbol] = answer;
+        }
+        WritePortfolio(MakePortfolio(trades));
+    }
     CBlotterSpace ReadBack()
     {
         CBlotterSpace doc;
@@ -169,8 +225,8 @@ class CWindowTest : public ::testing::Test
     SBlotterServices Services()
     {
         SBlotterServices services;
-        services.quote = m_quotes.Function();
-        services.fetchVersion = [this](double& dVersion) {
+        services.fetchQuotes = m_quotes.Function();
+        services.fetchVersion = [this](double& dVersion, const SQuoteBatchOptions&) {
             ++m_nVersionRequests;
             dVersion = m_dVersion;
         };
@@ -178,15 +234,21 @@ class CWindowTest : public ::testing::Test
         services.strPortfolioPath = m_strPath;
         return services;
     }
-    // Makes the window and runs its creation and initialisation (the first refresh
-    // included) without showing it.
+    // Makes the window and runs its creation and initialisation without showing it, and
+    // lets the first refresh and the version question end.
     CBlotterDlg& Open(SBlotterServices services)
     {
         m_pDlg = std::make_unique<CBlotterDlg>(std::move(services));
         EXPECT_TRUE(m_pDlg->Create());
+        Settle();
         return *m_pDlg;
     }
     CBlotterDlg& Open() { return Open(Services()); }
+    // Processes events until the window has nothing under way (at most nMs).
+    bool Settle(int nMs = 10000)
+    {
+        return PumpUntil([this] { return !m_pDlg || !m_pDlg->IsBusy(); }, nMs);
+    }
 
     std::vector<std::string> RowTexts(int nCol)
     {
@@ -196,15 +258,15 @@ class CWindowTest : public ::testing::Test
         return texts;
     }
 
-    std::filesystem::path m_folder;
+    tf::test::CTempDir m_dir{"tf_app"};
+    std::filesystem::path m_folder = m_dir.Path();
     std::string m_strPath;
     CScriptedQuotes m_quotes;
-    double m_dVersion = 0;
-    int m_nVersionRequests = 0;
+    std::atomic<double> m_dVersion{0};
+    std::atomic<int> m_nVersionRequests{0};
     // 2026-03-05 14:07:45 in New York.
     std::time_t m_now = 1772737665;
     CRecordingShellHost m_shell;
     CRecordingMessageBoxSink m_boxes;
     std::unique_ptr<CBlotterDlg> m_pDlg;
-    static inline int s_nCase = 0;
 };

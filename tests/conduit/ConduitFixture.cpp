@@ -1,9 +1,6 @@
 #include "tests/conduit/ConduitFixture.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 
 #include "conduit/ConduitSync.h"
 #include "conduit/HandheldRecord.h"
@@ -42,9 +39,7 @@ std::vector<std::uint8_t> CategoryBlockBytes(const std::vector<std::string>& nam
 
 void ConduitFixture::SetUp()
 {
-    char pattern[] = "/tmp/tfcond-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_strDir = pattern;
+    m_strDir = m_dir.Path().string();
     m_props.userDirectory = m_strDir + "/";
     m_props.databaseName = kViewerName;
     m_props.creator = synckit::FourCharCode("Tlyf");
@@ -58,8 +53,6 @@ void ConduitFixture::SetUp()
 void ConduitFixture::TearDown()
 {
     synckit::SelectHandheld(nullptr);
-    std::error_code ignored;
-    std::filesystem::remove_all(m_strDir, ignored);
 }
 
 void ConduitFixture::WritePortfolio(CBlotterSpace& doc)
@@ -76,8 +69,7 @@ CBlotterSpace ConduitFixture::ReadPortfolio()
 
 std::string ConduitFixture::PortfolioBytes()
 {
-    std::ifstream in(PortfolioPath(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return tf::test::ReadFileBytes(PortfolioPath());
 }
 
 void ConduitFixture::Sync()

@@ -12,6 +12,7 @@
 #include "conduit/ConduitProperties.h"
 #include "model/BlotterSpace.h"
 #include "platform/synckit/MemoryHandheld.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace tf::conduit::test {
 
@@ -55,6 +56,7 @@ class ConduitFixture : public ::testing::Test
     synckit::CMemoryHandheld m_handheld;
     CBlotterSpace m_doc;
     ConduitProperties m_props;
+    tf::test::CTempDir m_dir{"tfcond-test"};
     std::string m_strDir;
 };
 

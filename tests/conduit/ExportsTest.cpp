@@ -1,23 +1,22 @@
 // The conduit library as the sync manager sees it: loaded with dlopen, four exports and
 // nothing else, and the name, version and information requests.
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 #include <string>
 
+#include "conduit/ConduitApi.h"
 #include "platform/synckit/Categories.h"
 #include "platform/synckit/MemoryHandheld.h"
 #include "platform/synckit/SyncLog.h"
+#include "tests/support/process/ChildProcess.h"
 
 namespace {
 
-using GetConduitNameFn = long (*)(char*, std::uint16_t);
-using GetConduitVersionFn = std::uint32_t (*)();
-using GetConduitInfoFn = long (*)(int, void*, void*, std::uint32_t*);
-using OpenConduitFn = long (*)(void*, void*);
+using namespace tf::conduit;
 
 class ConduitLibrary : public ::testing::Test
 {
@@ -27,10 +26,10 @@ class ConduitLibrary : public ::testing::Test
         m_nInitBefore = TablesInitCount();
         m_pLib = dlopen(TF_CONDUIT_PATH, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(m_pLib, nullptr) << dlerror();
-        name = reinterpret_cast<GetConduitNameFn>(dlsym(m_pLib, "GetConduitName"));
-        version = reinterpret_cast<GetConduitVersionFn>(dlsym(m_pLib, "GetConduitVersion"));
-        info = reinterpret_cast<GetConduitInfoFn>(dlsym(m_pLib, "GetConduitInfo"));
-        open = reinterpret_cast<OpenConduitFn>(dlsym(m_pLib, "OpenConduit"));
+        name = reinterpret_cast<GetConduitNameFn>(dlsym(m_pLib, kGetConduitNameExport));
+        version = reinterpret_cast<GetConduitVersionFn>(dlsym(m_pLib, kGetConduitVersionExport));
+        info = reinterpret_cast<GetConduitInfoFn>(dlsym(m_pLib, kGetConduitInfoExport));
+        open = reinterpret_cast<OpenConduitFn>(dlsym(m_pLib, kOpenConduitExport));
         ASSERT_TRUE(name && version && info && open);
     }
     void TearDown() override
@@ -48,17 +47,17 @@ class ConduitLibrary : public ::testing::Test
 
 TEST_F(ConduitLibrary, ExportsExactlyTheFourEntryPoints)
 {
-    std::string command = std::string("nm -D --defined-only ") + TF_CONDUIT_PATH;
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
+    tf::test::SProcessResult nm =
+        tf::test::RunProcess({"nm", "-D", "--defined-only", TF_CONDUIT_PATH});
+    ASSERT_EQ(nm.exitCode, 0) << nm.err;
     std::set<std::string> symbols;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        char address[64], kind[8], symbol[400];
-        if (std::sscanf(line, "%63s %7s %399s", address, kind, symbol) == 3)
+    std::istringstream lines(nm.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string address, kind, symbol;
+        if (fields >> address >> kind >> symbol)
             symbols.insert(symbol);
     }
-    ASSERT_EQ(pclose(pipe), 0);
     EXPECT_EQ(symbols, (std::set<std::string>{"GetConduitInfo", "GetConduitName",
                                               "GetConduitVersion", "OpenConduit"}));
 }
@@ -89,19 +88,25 @@ TEST_F(ConduitLibrary, NameAndVersion)
 
 TEST_F(ConduitLibrary, InfoAnswersEveryRequestAndFault)
 {
-    std::uint32_t request[2] = {1, 80};
+    // The codes the sync manager knows these answers by.
+    static_assert(kInfoErrUnknownType == 0x1070 && kInfoErrNoOutput == 0x1071 &&
+                  kInfoErrBadSize == 0x1073 && kInfoErrNoInput == 0x1074 &&
+                  kInfoErrBadInput == 0x1075 && kInfoErrNoOutputSize == 0x1077);
+    static_assert(kNameRequestVersion == 1 && kNameRequestSize == 80);
+
+    std::uint32_t request[2] = {kNameRequestVersion, kNameRequestSize};
     std::array<char, 80> output;
     std::uint32_t size = output.size();
-    EXPECT_EQ(info(0, request, nullptr, &size), 0x1071);
-    EXPECT_EQ(info(0, request, output.data(), nullptr), 0x1077);
-    EXPECT_EQ(info(0, nullptr, output.data(), &size), 0x1074);
+    EXPECT_EQ(info(0, request, nullptr, &size), kInfoErrNoOutput);
+    EXPECT_EQ(info(0, request, output.data(), nullptr), kInfoErrNoOutputSize);
+    EXPECT_EQ(info(0, nullptr, output.data(), &size), kInfoErrNoInput);
 
     output.fill('q');
     std::uint32_t wrong[2] = {1, 79};
-    EXPECT_EQ(info(0, wrong, output.data(), &size), 0x1075);
+    EXPECT_EQ(info(0, wrong, output.data(), &size), kInfoErrBadInput);
     EXPECT_EQ(output[0], 'q') << "a refused request leaves the output alone";
     std::uint32_t swapped[2] = {80, 1};
-    EXPECT_EQ(info(0, swapped, output.data(), &size), 0x1075);
+    EXPECT_EQ(info(0, swapped, output.data(), &size), kInfoErrBadInput);
 
     EXPECT_EQ(info(0, request, output.data(), &size), 0);
     EXPECT_STREQ(output.data(), "Tallyfern");
@@ -114,16 +119,16 @@ TEST_F(ConduitLibrary, InfoAnswersEveryRequestAndFault)
 
     std::uint32_t value = 7;
     std::uint32_t valueSize = 8;
-    EXPECT_EQ(info(1, nullptr, &value, &valueSize), 0x1073);
-    EXPECT_EQ(info(2, nullptr, &value, &valueSize), 0x1073);
+    EXPECT_EQ(info(1, nullptr, &value, &valueSize), kInfoErrBadSize);
+    EXPECT_EQ(info(2, nullptr, &value, &valueSize), kInfoErrBadSize);
     EXPECT_EQ(value, 7u);
     valueSize = 4;
     EXPECT_EQ(info(1, nullptr, &value, &valueSize), 0);
     EXPECT_EQ(value, 0x500u);
     EXPECT_EQ(info(2, nullptr, &value, &valueSize), 0);
     EXPECT_EQ(value, 0u);
-    EXPECT_EQ(info(3, nullptr, &value, &valueSize), 0x1070);
-    EXPECT_EQ(info(-1, nullptr, &value, &valueSize), 0x1070);
+    EXPECT_EQ(info(3, nullptr, &value, &valueSize), kInfoErrUnknownType);
+    EXPECT_EQ(info(-1, nullptr, &value, &valueSize), kInfoErrUnknownType);
 }
 
 TEST_F(ConduitLibrary, OpenConduitReadsThePropertyBlockAndAlwaysReturnsZero)

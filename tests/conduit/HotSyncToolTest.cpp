@@ -1,17 +1,10 @@
 // HotSyncs run the way a user runs them: tfsync against a folder handheld, the handheld's
 // viewer edited with `tfsync handheld`, the portfolio checked with the model and tfport.
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "conduit/CategoryBlock.h"
@@ -19,71 +12,31 @@
 #include "model/PortfolioFile.h"
 #include "platform/synckit/PdbFile.h"
 #include "tests/conduit/ConduitFixture.h"
-
-extern char** environ;
+#include "tests/support/process/ChildProcess.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace tf::conduit::test {
 namespace {
 
 // A tool that takes longer than this has hung.
-constexpr int kToolTimeoutMs = 10000;
+constexpr std::chrono::milliseconds kToolTimeout{10000};
 
 struct RunResult
 {
     int exitCode = -1;
-    std::string output;
+    std::string output; // standard output and standard error together
 };
 
-// Runs a program with its output captured; kills it if it outlives the time-out.
+// Runs a program with its output captured; it is killed if it outlives the time-out.
 RunResult RunProgram(const std::vector<std::string>& args)
 {
-    RunResult result;
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return result;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    if (spawned != 0) {
-        close(pipeFds[0]);
-        return result;
-    }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
-    char buffer[4096];
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        deadline - std::chrono::steady_clock::now())
-                        .count();
-        if (left <= 0) {
-            kill(pid, SIGKILL);
-            result.output += "\n[killed after the time-out]";
-            break;
-        }
-        pollfd fd{pipeFds[0], POLLIN, 0};
-        int ready = poll(&fd, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            continue;
-        ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        result.output.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    tf::test::SProcessOptions options;
+    options.mergeStderr = true;
+    options.timeout = kToolTimeout;
+    tf::test::SProcessResult process = tf::test::RunProcess(args, options);
+    RunResult result{process.exitCode, process.out};
+    if (process.timedOut)
+        result.output += "\n[killed after the time-out]";
     return result;
 }
 
@@ -92,14 +45,11 @@ class HotSyncTool : public ::testing::Test
   protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tfsync-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_strRoot = pattern;
+        m_strRoot = m_root.Path().string();
         m_strHandheld = m_strRoot + "/handheld";
         m_strUser = m_strRoot + "/user";
         std::filesystem::create_directory(m_strUser);
     }
-    void TearDown() override { std::filesystem::remove_all(m_strRoot); }
 
     RunResult Tool(std::vector<std::string> args)
     {
@@ -115,18 +65,15 @@ class HotSyncTool : public ::testing::Test
     std::string Portfolio() const { return m_strUser + "/Tallyfern.kgw"; }
     synckit::HandheldDatabase Viewer()
     {
-        std::ifstream in(m_strHandheld + "/TallyfernDB.pdb", std::ios::binary);
-        std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        std::string file = tf::test::ReadFileBytes(m_strHandheld + "/TallyfernDB.pdb");
+        std::vector<std::uint8_t> bytes(file.begin(), file.end());
         synckit::HandheldDatabase db;
         EXPECT_EQ(synckit::ParsePdb(bytes.data(), bytes.size(), db), kSkOk);
         return db;
     }
-    std::string Bytes(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string Bytes(const std::string& path) { return tf::test::ReadFileBytes(path); }
 
+    tf::test::CTempDir m_root{"tfsync-test"};
     std::string m_strRoot;
     std::string m_strHandheld;
     std::string m_strUser;
@@ -276,9 +223,42 @@ TEST_F(HotSyncTool, ReportsWhatItCouldNotDo)
     doc.AddDefaultCategories();
     ASSERT_TRUE(WritePortfolioFile(Portfolio(), doc).bOk);
     RunResult damaged = HotSync();
+    EXPECT_EQ(damaged.exitCode, 1) << damaged.output;
     EXPECT_NE(damaged.output.find("Error reading record."), std::string::npos) << damaged.output;
-    EXPECT_NE(damaged.output.find("Handheld:"), std::string::npos) << damaged.output;
+    EXPECT_NE(damaged.output.find("[8] Handheld: " + m_strHandheld + "/TallyfernDB.pdb: "),
+              std::string::npos)
+        << damaged.output;
     EXPECT_EQ(Bytes(m_strHandheld + "/TallyfernDB.pdb"), "not a database");
+    EXPECT_EQ(Handheld("list", {}).exitCode, 1);
+}
+
+TEST_F(HotSyncTool, ViewerCutInsideItsLastRecordIsReportedAndLeftAlone)
+{
+    CBlotterSpace doc;
+    doc.AddDefaultCategories();
+    doc.m_trades.AddTail(MakeTrade(1, "AAA", 100, 10, "Personal"));
+    ASSERT_TRUE(WritePortfolioFile(Portfolio(), doc).bOk);
+    ASSERT_EQ(HotSync().exitCode, 0);
+    ASSERT_EQ(Handheld("add", {"--symbol", "NEW", "--quantity", "5", "--price", "2", "--country",
+                               "Germany"})
+                  .exitCode,
+              0);
+
+    // The new record comes last; cut away the end of its country.
+    const std::string path = m_strHandheld + "/TallyfernDB.pdb";
+    std::string cut = Bytes(path);
+    cut.resize(cut.size() - 40);
+    tf::test::WriteFileBytes(path, cut);
+
+    RunResult sync = HotSync();
+    EXPECT_EQ(sync.exitCode, 1) << sync.output;
+    EXPECT_NE(sync.output.find("[8] Handheld: " + path + ": not as long as when it was written"),
+              std::string::npos)
+        << sync.output;
+    EXPECT_EQ(Bytes(path), cut) << "a damaged viewer is left for the user to mend";
+    CBlotterSpace after;
+    ASSERT_EQ(ReadPortfolioFile(Portfolio(), after).status, PortfolioReadStatus::Read);
+    ASSERT_EQ(after.m_trades.GetCount(), 1u) << "no trade is taken from the damaged record";
     EXPECT_EQ(Handheld("list", {}).exitCode, 1);
 }
 

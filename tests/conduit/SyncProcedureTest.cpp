@@ -236,8 +236,17 @@ TEST_F(SyncProcedure, WritingCategoriesPutsEachIntoItsOwnSlot)
     CCategory* dee = nullptr;
     ASSERT_EQ(manager.FindIndex(4, &dee), kCatOk);
     EXPECT_EQ(dee->GetName(), "Dee");
+
+    // A changed name lands in its category's own slot; the gap at slot 3 stays a gap.
+    dee->SetName("Dii");
     EXPECT_EQ(sync.WriteHandheldCategories(m_props, handle, manager), 0);
-    EXPECT_EQ(Viewer().appInfo, before);
+    std::vector<std::uint8_t> expected = before;
+    const std::size_t slot4 = 2 + 16 * 4;
+    const std::string name = "Dii";
+    for (std::size_t i = 0; i < 16; ++i)
+        expected.at(slot4 + i) = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0;
+    ASSERT_NE(expected, before);
+    EXPECT_EQ(Viewer().appInfo, expected);
     SkCloseDatabase(handle);
 }
 

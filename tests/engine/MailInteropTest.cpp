@@ -1,25 +1,19 @@
 // Against a real SMTP server: Debian's aiosmtpd, started on a loopback port, delivering
 // into a maildir that Python's own email parser reads back.
-#include <arpa/inet.h>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <netinet/in.h>
-#include <signal.h>
 #include <sstream>
 #include <string>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "engine/AlertTest.h"
-#include "tests/support/smtpserver/ScriptedSmtpServer.h"
+#include "tests/support/process/ChildProcess.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace {
 
@@ -41,64 +35,12 @@ std::string DebianPython()
     return path && *path ? path : "/usr/bin/python3";
 }
 
-bool Accepts(unsigned port)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    ::close(fd);
-    return ok;
-}
-
-pid_t Spawn(const std::vector<std::string>& argv, const fs::path& log)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            dup2(fd, 1);
-            dup2(fd, 2);
-        }
-        std::vector<char*> args;
-        for (const std::string& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-void StopProcess(pid_t pid)
-{
-    kill(pid, SIGTERM);
-    auto deadline = Clock::now() + kShutdownLimit;
-    while (Clock::now() < deadline) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
-        std::this_thread::sleep_for(kPollGap);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
-
 std::string Unhex(const std::string& hex)
 {
     std::string out;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
         out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
     return out;
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Runs Debian's Python over the delivered files and returns, per Subject, the fields the
@@ -116,17 +58,14 @@ for path in sorted(pathlib.Path(sys.argv[1]).iterdir()):
     print('End', '00')
 )";
     fs::path scriptFile = work / "parse.py";
-    std::ofstream(scriptFile) << script;
-    fs::path output = work / "parsed.txt";
-    pid_t pid =
-        Spawn({DebianPython(), scriptFile.string(), (work / "mail" / "new").string()}, output);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile(output);
+    tf::test::WriteFileBytes(scriptFile, script);
+    tf::test::SProcessResult parsed = tf::test::RunProcess(
+        {DebianPython(), scriptFile.string(), (work / "mail" / "new").string()});
+    EXPECT_EQ(parsed.exitCode, 0) << parsed.out << parsed.err;
 
     std::map<std::string, std::map<std::string, std::string>> messages;
     std::map<std::string, std::string> fields;
-    std::istringstream lines(ReadFile(output));
+    std::istringstream lines(parsed.out);
     std::string key, hex;
     while (lines >> key >> hex) {
         if (key == "End") {
@@ -144,32 +83,26 @@ for path in sorted(pathlib.Path(sys.argv[1]).iterdir()):
 TEST(MailInterop, AlertReachesARealServerIntact)
 {
     ASSERT_TRUE(fs::exists(DebianPython())) << DebianPython();
-    char pattern[] = "/tmp/tf-mail-interop-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    fs::path work = pattern;
+    tf::test::CTempDir scratch("tf-mail-interop");
+    fs::path work = scratch.Path();
     fs::path maildir = work / "mail";
 
-    unsigned port = UnusedLoopbackPort();
-    ASSERT_NE(port, 0U);
-    pid_t server =
-        Spawn({DebianPython(), "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(port),
-               "-c", "aiosmtpd.handlers.Mailbox", maildir.string()},
-              work / "server.log");
-    ASSERT_GT(server, 0);
-    auto deadline = Clock::now() + kServerStartLimit;
-    bool up = false;
-    while (!up && Clock::now() < deadline) {
-        up = Accepts(port);
-        if (!up)
-            std::this_thread::sleep_for(kPollGap);
-    }
-    if (!up) {
-        StopProcess(server);
-        FAIL() << "aiosmtpd did not start: " << ReadFile(work / "server.log");
+    int port = tf::test::FreeLoopbackPort();
+    ASSERT_GT(port, 0);
+    tf::test::CChildProcess server;
+    tf::test::SProcessOptions serverOptions;
+    serverOptions.mergeStderr = true;
+    ASSERT_TRUE(server.Start({DebianPython(), "-m", "aiosmtpd", "-n", "-l",
+                              "127.0.0.1:" + std::to_string(port), "-c",
+                              "aiosmtpd.handlers.Mailbox", maildir.string()},
+                             serverOptions));
+    if (!tf::test::WaitForLoopbackPort(port, kServerStartLimit)) {
+        server.Wait(kShutdownLimit);
+        FAIL() << "aiosmtpd did not start: " << server.Output();
     }
 
     CSmtpAlertSettings settings;
-    settings.m_nPort = port;
+    settings.m_nPort = static_cast<unsigned>(port);
     settings.m_connectTimeout = settings.m_replyTimeout = 5s;
     settings.m_clock = [] { return kMarch1998; };
 
@@ -190,7 +123,7 @@ TEST(MailInterop, AlertReachesARealServerIntact)
     EXPECT_TRUE(failures.empty());
 
     // A body whose lines begin with dots comes back exactly as written.
-    CSmtpConnection client("127.0.0.1", port);
+    CSmtpConnection client("127.0.0.1", static_cast<unsigned>(port));
     client.SetTimeouts(5s, 5s);
     CMailMessage dotted;
     dotted.m_sFrom = "desk@example.test";
@@ -201,7 +134,7 @@ TEST(MailInterop, AlertReachesARealServerIntact)
     EXPECT_TRUE(client.SendMail(dotted)) << client.GetLastErrorText();
     EXPECT_TRUE(client.Disconnect()) << client.GetLastErrorText();
 
-    deadline = Clock::now() + kDeliveryLimit;
+    auto deadline = Clock::now() + kDeliveryLimit;
     auto delivered = [&] {
         std::error_code error;
         if (!fs::is_directory(maildir / "new", error))
@@ -211,8 +144,9 @@ TEST(MailInterop, AlertReachesARealServerIntact)
     };
     while (delivered() < 2 && Clock::now() < deadline)
         std::this_thread::sleep_for(kPollGap);
-    StopProcess(server);
-    ASSERT_EQ(delivered(), 2) << ReadFile(work / "server.log");
+    server.Signal(SIGTERM);
+    server.Wait(kShutdownLimit);
+    ASSERT_EQ(delivered(), 2) << server.Output();
 
     auto messages = ParseMaildir(work);
     const std::string subject = "Tallyfern Alert! XYZ position changed by 75.00 (6.3830%).";
@@ -228,7 +162,4 @@ TEST(MailInterop, AlertReachesARealServerIntact)
                         "09:07:45).\n");
     ASSERT_EQ(messages.count("dots"), 1U);
     EXPECT_EQ(messages["dots"]["Body"], ".\n..two\n.three\nfour.\n.\n");
-
-    std::error_code ignored;
-    fs::remove_all(work, ignored);
 }

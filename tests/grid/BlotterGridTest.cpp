@@ -74,13 +74,16 @@ TEST_F(BlotterGridTest, SetsUpHeadingsColumnsAndFont)
     int width = 0;
     m_grid.GetColWidth(-1, width);
     EXPECT_EQ(width, 75);
+    // Six equal shares of the cell area; the last column takes what the rounding left.
+    const int area = m_grid.GetCellAreaWidth();
+    ASSERT_GT(area, 0);
     int total = 0;
     for (int col = 0; col < 6; ++col) {
         m_grid.GetColWidth(col, width);
-        EXPECT_GT(width, 0);
+        EXPECT_NEAR(width, area / 6.0, col < 5 ? 1.0 : 6.0) << col;
         total += width;
     }
-    EXPECT_EQ(total, m_grid.GetCellAreaWidth());
+    EXPECT_EQ(total, area);
 
     // One font on every cell, headings included, and a readable size.
     CGridCell cell;
@@ -99,15 +102,16 @@ TEST_F(BlotterGridTest, SetsUpHeadingsColumnsAndFont)
     m_grid.FitColumns(0, 5);
     total = 0;
     int first = 0;
-    int second = 0;
     m_grid.GetColWidth(0, first);
-    m_grid.GetColWidth(1, second);
-    EXPECT_GT(first, second); // 85 against 80
     for (int col = 0; col < 6; ++col) {
         m_grid.GetColWidth(col, width);
+        // Each of the stored columns keeps its width in proportion to the first (85).
+        if (col < 5) {
+            EXPECT_NEAR(width, first * stored[col + 1] / 85.0, 2.0) << col;
+        }
         total += width;
     }
-    EXPECT_EQ(total, m_grid.GetCellAreaWidth());
+    EXPECT_EQ(total, area);
 }
 
 TEST_F(BlotterGridTest, ColoursAndAlignsDataCellsByTheLeadingNumber)

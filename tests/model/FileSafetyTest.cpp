@@ -3,7 +3,6 @@
 // before anything is saved; a save through a link replaces the file the link names; one
 // transaction keeps one backup and clears what dead writers left.
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
@@ -22,37 +21,17 @@ namespace {
 class PortfolioFileTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() /
-                ("tf-model-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_path = (m_dir / "info.kgw").string();
-    }
-    void TearDown() override
-    {
-        tf::fs::SetFaultHook(nullptr);
-        fs::remove_all(m_dir);
-    }
+    void SetUp() override { m_path = m_dir.File("info.kgw"); }
+    void TearDown() override { tf::fs::SetFaultHook(nullptr); }
 
-    static std::string Slurp(const fs::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-    void Spill(const std::string& bytes)
-    {
-        std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
+    static std::string Slurp(const fs::path& path) { return tf::test::ReadFileBytes(path); }
+    void Spill(const std::string& bytes) { tf::test::WriteFileBytes(m_path, bytes); }
     std::size_t FileCount() const
     {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_dir), {}));
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_dir.Path()), {}));
     }
 
-    fs::path m_dir;
+    tf::test::CTempDir m_dir{"tf-model"};
     std::string m_path;
 };
 } // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "quotes/FetchQuote.h"
+#include "quotes/QuotePasswords.h"
 #include "quotes/QuoteServers.h"
 #include "tests/support/httpserver/ScriptedHttpServer.h"
 
@@ -51,6 +52,7 @@ class FetchSessionTest : public ::testing::Test
         limits.nStallTimeoutMs = kTestStallMs;
         SetFetchLimits(limits);
         SetPasswordPrompt(nullptr);
+        ForgetRememberedPasswords();
     }
 
     void TearDown() override
@@ -115,21 +117,35 @@ TEST_F(FetchSessionTest, SendsOneGetWithItsHeadersOnceEach)
     EXPECT_EQ(req.HeaderCount("Authorization"), 0U);
 }
 
-TEST_F(FetchSessionTest, ErrorPagesAreReadAsData)
+TEST_F(FetchSessionTest, ErrorPagesAndRepliesWithoutAPriceFailAndLeaveTheOutputs)
 {
-    m_server.Script(kUsPath, Reply(404, kUsLine));
+    // A status other than 2xx is no quote, even when the page holds a quote line.
+    for (const int nStatus : {404, 407, 500, 503}) {
+        m_server.Script(kUsPath, Reply(nStatus, kUsLine));
+        EXPECT_EQ(Fetch("IBM", "United States"), kFetchFailed) << nStatus;
+        EXPECT_EQ(m_dPrice, kUntouched) << nStatus;
+        EXPECT_EQ(m_dChange, kUntouched) << nStatus;
+    }
+
+    // A 2xx reply without a price field: a captive portal's page, "N/A", nothing at all.
+    for (const char* pBody :
+         {"<html><body>Please log in</body></html>\n", "\"IBM\",N/A,N/A,N/A,N/A,N/A\r\n", ""}) {
+        m_server.Script(kUsPath, Reply(200, pBody));
+        EXPECT_EQ(Fetch("IBM", "United States"), kFetchFailed) << pBody;
+        EXPECT_EQ(m_dPrice, kUntouched) << pBody;
+    }
+
+    // Other 2xx statuses carry quotes; a price of 0 is a price.
+    m_server.Script(kUsPath, Reply(203, kUsLine));
     EXPECT_EQ(Fetch("IBM", "United States"), kFetchOk);
     EXPECT_DOUBLE_EQ(m_dPrice, 123.5);
-
-    // Outputs become 0 once the reply is there, whatever the reader finds.
-    m_server.Script(kUsPath, Reply(500, "<html><body>Internal error</body></html>\n"));
+    m_server.Script(kUsPath, Reply(200, "\"IBM\",0,\"12/8/1999\",\"4:00pm\",0\r\n"));
     EXPECT_EQ(Fetch("IBM", "United States"), kFetchOk);
     EXPECT_EQ(m_dPrice, 0.0);
-    EXPECT_EQ(m_dChange, 0.0);
 
-    // An option symbol outside the United States gets no reader at all.
-    EXPECT_EQ(Fetch("ABC.O", "Germany"), kFetchOk);
-    EXPECT_EQ(m_dPrice, 0.0);
+    // An option symbol outside the United States has no reader: the reply cannot hold a price.
+    EXPECT_EQ(Fetch("ABC.O", "Germany"), kFetchFailed);
+    EXPECT_EQ(m_dPrice, kUntouched);
     EXPECT_EQ(m_server.Requests().back().strQuery, "symbols=ABC.O*F&detailed=s");
 }
 
@@ -218,11 +234,21 @@ TEST_F(FetchSessionTest, PasswordChallengeCancelledOrAnswered)
     EXPECT_EQ(requests[1].Header("Authorization"), "Basic YW5uOnMzY3JldA==");
     EXPECT_EQ(requests[1].HeaderCount("User-Agent"), 1U);
 
-    // Asked once: a second 401 is read like any other status.
+    // The answer is remembered: the next fetch sends it at once and asks nothing.
+    m_server.ClearRequests();
+    m_server.Script(kUsPath, Reply(200, kUsLine));
+    EXPECT_EQ(Fetch("IBM", "United States"), kFetchOk);
+    EXPECT_EQ(nPrompts, 2);
+    requests = m_server.Requests();
+    ASSERT_EQ(requests.size(), 1U);
+    EXPECT_EQ(requests[0].Header("Authorization"), "Basic YW5uOnMzY3JldA==");
+
+    // Remembered credentials the server refuses ask again, once: a second 401 is a failure
+    // like any other status other than 2xx.
     m_server.ClearRequests();
     m_server.Script(kUsPath, {challenge, challenge});
-    EXPECT_EQ(Fetch("IBM", "United States"), kFetchOk);
-    EXPECT_EQ(m_dPrice, 0.0);
+    EXPECT_EQ(Fetch("IBM", "United States"), kFetchFailed);
+    EXPECT_EQ(m_dPrice, kUntouched);
     EXPECT_EQ(nPrompts, 3);
     EXPECT_EQ(m_server.Requests().size(), 2U);
 }
@@ -270,8 +296,8 @@ TEST_F(FetchSessionTest, BodyPastTheCapEndsTheData)
     HttpLimits limits = GetFetchLimits();
     limits.nMaxBodyBytes = 4096;
     SetFetchLimits(limits);
-    ASSERT_EQ(Fetch("ABBN", "Switzerland"), kFetchOk);
-    EXPECT_EQ(m_dPrice, 0.0);
+    EXPECT_EQ(Fetch("ABBN", "Switzerland"), kFetchFailed);
+    EXPECT_EQ(m_dPrice, kUntouched);
 
     // The default cap on a reply of several MiB: the request ends at the cap, the start is read.
     SetFetchLimits(HttpLimits());
@@ -309,18 +335,17 @@ TEST_F(FetchSessionTest, LongLinesArriveInReadsOf1022)
     EXPECT_DOUBLE_EQ(m_dPrice, 12.5);
     EXPECT_DOUBLE_EQ(m_dChange, 0.5);
 
+    // The second read is the lone line feed, which is no quote line.
     m_server.Script(strPath, Reply(200, std::string(1022, 'h') + "\n" + strQuote));
-    ASSERT_EQ(Fetch("VOD", "United Kingdom"), kFetchOk);
-    EXPECT_EQ(m_dPrice, 0.0);
-    EXPECT_EQ(m_dChange, 0.0);
+    EXPECT_EQ(Fetch("VOD", "United Kingdom"), kFetchFailed);
+    EXPECT_EQ(m_dPrice, kUntouched);
 
     // A CR counts against the limit although it is dropped.
     m_server.Script(strPath, Reply(200, std::string(1020, 'h') + "\r\n" + strQuote));
     ASSERT_EQ(Fetch("VOD", "United Kingdom"), kFetchOk);
     EXPECT_DOUBLE_EQ(m_dPrice, 12.5);
     m_server.Script(strPath, Reply(200, std::string(1021, 'h') + "\r\n" + strQuote));
-    ASSERT_EQ(Fetch("VOD", "United Kingdom"), kFetchOk);
-    EXPECT_EQ(m_dPrice, 0.0);
+    EXPECT_EQ(Fetch("VOD", "United Kingdom"), kFetchFailed);
 }
 
 TEST_F(FetchSessionTest, TagsSpanLinesButNotReplies)
@@ -348,6 +373,13 @@ TEST_F(FetchSessionTest, HostileSymbolsCannotSplitTheRequest)
               "/d/quotes.csv?s=A%20B%0D%0AX-Evil:%201%0D%0A&f=sl1d1t1c1ohgv&e=.csv");
     EXPECT_EQ(requests[0].HeaderCount("X-Evil"), 0U);
     EXPECT_EQ(requests[0].HeaderCount("Accept"), 1U);
+
+    // "?" and "&" in a symbol cannot start query fields of their own.
+    m_server.ClearRequests();
+    ASSERT_EQ(Fetch("I?a=b&s=Q", "United States"), kFetchOk);
+    EXPECT_EQ(m_server.Requests().back().strTarget,
+              "/d/quotes.csv?s=I%3Fa=b%26s=Q&f=sl1d1t1c1ohgv&e=.csv");
+    EXPECT_EQ(m_server.Requests().back().strQuery.find("&s=Q"), std::string::npos);
 
     // A redirection to a target with control characters is encoded the same way.
     m_server.ClearRequests();
@@ -401,4 +433,18 @@ TEST_F(FetchSessionTest, EmptySymbolDoesNothing)
     EXPECT_EQ(result.nResult, kFetchOk);
     EXPECT_DOUBLE_EQ(result.dPrice, 123.5);
     EXPECT_DOUBLE_EQ(result.dChange, -0.25);
+}
+
+TEST_F(FetchSessionTest, TheVersionCheckTakesAnErrorPageAsNoAnswer)
+{
+    double dVersion = -1.0;
+    m_server.Script("/version.htm", Reply(404, "\"Tallyfern\",2.5\r\n"));
+    EXPECT_EQ(FetchCurrentVersion(dVersion), kFetchFailed);
+    EXPECT_EQ(dVersion, 0.0);
+    m_server.Script("/version.htm", Reply(200, "<html>Welcome to the hotel network</html>\n"));
+    EXPECT_EQ(FetchCurrentVersion(dVersion), kFetchFailed);
+    EXPECT_EQ(dVersion, 0.0);
+    m_server.Script("/version.htm", Reply(200, "\"Tallyfern\",2.5\r\n"));
+    EXPECT_EQ(FetchCurrentVersion(dVersion), kFetchOk);
+    EXPECT_DOUBLE_EQ(dVersion, 2.5);
 }

@@ -12,6 +12,7 @@ struct Quote
 {
     double dPrice = 0.0;
     double dChange = 0.0;
+    bool bFound = false;
 };
 
 Quote ReadReply(QuoteReader reader, const std::string& strBody, const std::string& strCountry = "",
@@ -20,7 +21,7 @@ Quote ReadReply(QuoteReader reader, const std::string& strBody, const std::strin
     ResetHtmlTagState();
     CHttpLineReader lines(strBody);
     Quote quote;
-    reader(lines, strCountry, bUseBid, quote.dPrice, quote.dChange);
+    quote.bFound = reader(lines, strCountry, bUseBid, quote.dPrice, quote.dChange);
     return quote;
 }
 
@@ -173,10 +174,10 @@ TEST(OptionsPageReader, ValuesAtLastSaleOrAtBid)
     EXPECT_DOUBLE_EQ(q.dPrice, 3.0);
     EXPECT_DOUBLE_EQ(q.dChange, 3.0 - 2.875);
 
-    // Without a previous close on the page, the change is the price itself.
+    // Without a previous close on the page there is no change, not a change of the whole price.
     q = ReadReply(&ReadOptionsQuotePage, "Bid\n1\n2\n3\n4\n2 1/4\n", "United States", 1);
     EXPECT_DOUBLE_EQ(q.dPrice, 2.25);
-    EXPECT_DOUBLE_EQ(q.dChange, 2.25);
+    EXPECT_EQ(q.dChange, 0.0);
 }
 
 TEST(OptionsPageReader, CountsOnlyNonEmptyLines)
@@ -194,4 +195,56 @@ TEST(OptionsPageReader, CountsOnlyNonEmptyLines)
     const Quote none = ReadReply(&ReadOptionsQuotePage, "Last Sale\n1\n2\n3\n", "United States", 0);
     EXPECT_EQ(none.dPrice, 0.0);
     EXPECT_EQ(none.dChange, 0.0);
+}
+
+TEST(QuoteReaders, TellWhetherTheReplyHeldAPrice)
+{
+    // US layout: a number in field 2 is a price, 0 included; "N/A", an empty reply, a line
+    // without the field, and the service's line for a symbol it does not know are none.
+    EXPECT_TRUE(
+        ReadReply(&ReadUsCsvQuote, "\"IBM\",123.5,\"12/8/1999\",\"4:00pm\",-0.25\n").bFound);
+    EXPECT_TRUE(ReadReply(&ReadUsCsvQuote, "\"IBM\",0,\"12/8/1999\",\"4:00pm\",0\n").bFound);
+    EXPECT_TRUE(ReadReply(&ReadUsCsvQuote, "\"Tallyfern\",1.85\r\n").bFound);
+    for (const char* pBody : {"", "\n", "\"IBM\",N/A,N/A,N/A,N/A\n", "\"IBM\"\n",
+                              "<html><body>Not found</body></html>\n",
+                              "\"NOPE\",0.00,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A\r\n"}) {
+        EXPECT_FALSE(ReadReply(&ReadUsCsvQuote, pBody).bFound) << pBody;
+    }
+
+    // Regional layout: the second line's quoted price.
+    const std::string strHeader = "Symbol,Last,Date,Change,High,Low,Prev Close\r\n";
+    EXPECT_TRUE(ReadReply(&ReadRegionalCsvQuote, strHeader + "\"A*L\",\"0.00\",d,x,y,z,\"1\"\n",
+                          "United Kingdom")
+                    .bFound);
+    for (const std::string& strBody :
+         {std::string(), strHeader, strHeader + "\"A*L\",\"N/A\",\"N/A\",\"N/A\",\"N/A\"\n",
+          strHeader + "No such symbol\n"}) {
+        EXPECT_FALSE(ReadReply(&ReadRegionalCsvQuote, strBody, "Germany").bFound) << strBody;
+    }
+    // A previous close of "N/A" is no change, not a change of the whole price.
+    const Quote noClose = ReadReply(&ReadRegionalCsvQuote,
+                                    strHeader + "\"A*F\",\"12.50\",d,x,y,z,\"N/A\",0\n", "Germany");
+    EXPECT_TRUE(noClose.bFound);
+    EXPECT_DOUBLE_EQ(noClose.dPrice, 12.5);
+    EXPECT_EQ(noClose.dChange, 0.0);
+
+    // Swiss page: the value after "Close:".
+    EXPECT_FALSE(ReadReply(&ReadSwissQuotePage, "<p>Valor 1 not found.</p>\n").bFound);
+    EXPECT_FALSE(ReadReply(&ReadSwissQuotePage, "Close:\nN/A\n").bFound);
+    const Quote swiss = ReadReply(&ReadSwissQuotePage, "Close:\n12.50\nClose prev. day:\nN/A\n");
+    EXPECT_TRUE(swiss.bFound);
+    EXPECT_EQ(swiss.dChange, 0.0);
+
+    // Options page: a bid of 0 is a price; a page without the label is none.
+    const Quote zeroBid =
+        ReadReply(&ReadOptionsQuotePage, "Bid\n1\n2\n3\n4\n0\nPrevious Close\n1\n2\n3\n4\n1/8\n",
+                  "United States", 1);
+    EXPECT_TRUE(zeroBid.bFound);
+    EXPECT_EQ(zeroBid.dPrice, 0.0);
+    EXPECT_DOUBLE_EQ(zeroBid.dChange, -0.125);
+    EXPECT_FALSE(
+        ReadReply(&ReadOptionsQuotePage, "<p>No quotes for XYZ.</p>\n", "United States", 0).bFound);
+    EXPECT_FALSE(
+        ReadReply(&ReadOptionsQuotePage, "Last Sale\n1\n2\n3\n4\nN/A\n", "United States", 0)
+            .bFound);
 }

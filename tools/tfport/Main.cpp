@@ -23,8 +23,11 @@ const char* const kUsage =
     "  update ID [--symbol S] [--quantity Q] [--price P] [--fee F] [--category C] [--country X]\n"
     "  remove ID\n"
     "  quote SYMBOL [--country C] [--bid]    fetch one quote\n"
-    "  refresh [--no-fetch] [--category C]   price every open position, run the pager alerts,\n"
-    "                                        save, and print the blotter and the totals\n"
+    "  refresh [--no-fetch] [--category C] [--jobs N]\n"
+    "                                        price every open position, run the pager alerts,\n"
+    "                                        save, and print the blotter and the totals; at most\n"
+    "                                        N requests at once to one server (default 8);\n"
+    "                                        exit 3 when a quote failed, 4 when a mail failed\n"
     "  settings [--auto-refresh on|off] [--interval MINUTES] [--deduct-fees on|off]\n"
     "           [--use-bid on|off] [--check-version on|off] [--base-country C]\n"
     "           [--external-ytd AMOUNT] [--alerts on|off] [--alert-percent 0-100]\n"
@@ -56,7 +59,8 @@ int main(int argc, char** argv)
                          "--country",       "--symbol",       "--quantity",     "--price",
                          "--auto-refresh",  "--interval",     "--deduct-fees",  "--use-bid",
                          "--check-version", "--base-country", "--external-ytd", "--alerts",
-                         "--alert-percent", "--smtp-server",  "--mail-from",    "--pager"});
+                         "--alert-percent", "--smtp-server",  "--mail-from",    "--pager",
+                         "--jobs"});
         if (line.command.empty() && line.HasFlag("--version")) {
             std::cout << VersionLine("tfport");
             return 0;

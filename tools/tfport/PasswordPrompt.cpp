@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,9 +20,13 @@ void RestoreAndDie(int nSignal)
 {
     if (g_bEchoOff)
         tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
-    std::signal(nSignal, SIG_DFL);
-    std::raise(nSignal);
+    // Inside a handler nothing is left to do should these fail: the terminal is back already.
+    (void)std::signal(nSignal, SIG_DFL);
+    (void)std::raise(nSignal);
 }
+
+// The signals that would leave the terminal without echo.
+constexpr int kEchoSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Echo off for the life of the object, back on (and a line end shown) at its end.
 class CNoEcho
@@ -35,8 +40,8 @@ class CNoEcho
         quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
         // A line end still shows, so the user sees the prompt was answered.
         quiet.c_lflag |= ECHONL;
-        for (int nSignal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
-            std::signal(nSignal, RestoreAndDie);
+        for (std::size_t i = 0; i < std::size(kEchoSignals); ++i)
+            m_previous[i] = std::signal(kEchoSignals[i], RestoreAndDie);
         g_bEchoOff = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
     }
     ~CNoEcho()
@@ -44,11 +49,18 @@ class CNoEcho
         if (g_bEchoOff)
             tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_saved);
         g_bEchoOff = 0;
-        for (int nSignal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
-            std::signal(nSignal, SIG_DFL);
+        // The handlers from before go back; one that could not be replaced stays as it was.
+        for (std::size_t i = 0; i < std::size(kEchoSignals); ++i) {
+            if (m_previous[i] != SIG_ERR)
+                (void)std::signal(kEchoSignals[i], m_previous[i]);
+        }
     }
     CNoEcho(const CNoEcho&) = delete;
     CNoEcho& operator=(const CNoEcho&) = delete;
+
+  private:
+    using Handler = void (*)(int);
+    Handler m_previous[std::size(kEchoSignals)] = {SIG_ERR, SIG_ERR, SIG_ERR, SIG_ERR};
 };
 
 bool ReadLine(std::string& strLine)
@@ -70,12 +82,15 @@ bool ReadLine(std::string& strLine)
 
 bool ReadPassword(const std::string& strPrompt, std::string& strPassword)
 {
-    std::cerr << strPrompt << std::flush;
     bool bRead = false;
     if (isatty(STDIN_FILENO)) {
+        // Echo goes off before the prompt shows: switching it off flushes what was typed, so
+        // an answer typed straight after the prompt must not arrive before.
         CNoEcho quiet;
+        std::cerr << strPrompt << std::flush;
         bRead = ReadLine(strPassword);
     } else {
+        std::cerr << strPrompt << std::flush;
         bRead = ReadLine(strPassword);
         std::cerr << "\n";
     }

@@ -60,10 +60,16 @@ CQuoteService::~CQuoteService()
 void CQuoteService::Install()
 {
     httplib::Server& server = *m_pServer;
+    // The listening socket is kept to widen its queue once it listens (see Bind).
+    server.set_socket_options([this](int nSocket) {
+        ExclusivePortOptions(nSocket);
+        m_nListenSocket = nSocket;
+    });
+    // A reply goes out in two writes (head, then body): without this, the body of every reply
+    // after the first on a kept-alive connection waits for the client's delayed ACK.
+    server.set_tcp_nodelay(true);
     server.set_read_timeout(kClientTimeoutSec, 0);
     server.set_write_timeout(kClientTimeoutSec, 0);
-
-    server.set_socket_options(ExclusivePortOptions);
 
     for (const SQuotePath& path : kQuotePaths) {
         server.Get(path.pPath, [this, &path](const httplib::Request& req, httplib::Response& res) {
@@ -108,10 +114,13 @@ void CQuoteService::Install()
 
 int CQuoteService::Bind(const std::string& strHost, int nPort)
 {
-    if (nPort == 0) {
-        return m_pServer->bind_to_any_port(strHost);
-    }
-    return m_pServer->bind_to_port(strHost, nPort) ? nPort : -1;
+    const int nBound = nPort == 0 ? m_pServer->bind_to_any_port(strHost)
+                                  : (m_pServer->bind_to_port(strHost, nPort) ? nPort : -1);
+    // The server library listens with a queue of five: a refresh that opens its eight
+    // connections at once would see some dropped and retried a second later.
+    if (nBound > 0 && m_nListenSocket >= 0)
+        ::listen(m_nListenSocket, SOMAXCONN);
+    return nBound;
 }
 
 void CQuoteService::Run()

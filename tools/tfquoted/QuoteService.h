@@ -56,4 +56,5 @@ class CQuoteService
     std::unique_ptr<httplib::Server> m_pServer;
     std::thread m_thread;
     std::mutex m_logMutex;
+    int m_nListenSocket = -1;
 };

@@ -25,7 +25,8 @@ std::string UsageText()
                "       tfsync handheld delete --handheld DIR [--db NAME] --uid N\n"
                "\n"
                "A HotSync prints the conduit's log with its activity codes and exits with 0 when\n"
-               "the portfolio file was written back, 1 otherwise. Defaults: --db ") +
+               "the portfolio file was written back and the handheld's databases were read and\n"
+               "written whole, 1 otherwise. Defaults: --db ") +
            tfsync::kDefaultDatabase + ", --creator " + tfsync::kDefaultCreator + ",\n--type " +
            tfsync::kDefaultType +
            ", --card 0, --local-file empty (the conduit then uses Tallyfern.kgw).\n";

@@ -127,8 +127,9 @@ SGatewayRig FreshGateway()
 void Refresh(benchmark::State& state, CBlotterSpace& doc)
 {
     const RefreshResult result = RunRefresh(
-        doc, true, FetchQuote, [](auto&&...) {}, std::time(nullptr));
-    if (result.nFetchFailures != 0 || doc.m_trades.begin()->currentPrice != 30.0) {
+        doc, true, FetchQuotes, [](auto&&...) {}, std::time(nullptr),
+        QuoteBatchOptionsFromEnvironment());
+    if (result.nQuotesFailed != 0 || doc.m_trades.begin()->currentPrice != 30.0) {
         state.SkipWithError("the refresh did not price every position");
     }
 }

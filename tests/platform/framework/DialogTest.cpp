@@ -137,14 +137,18 @@ TEST(Dialog, ControlsCarryTheirStylesAndMnemonics)
     EXPECT_EQ(dlg.GetDlgItemAs<QRadioButton>(1035)->layoutDirection(), Qt::RightToLeft);
 
     // A label's mnemonic leads to the next control; a label without one shows its text.
+    QLabel* pValueLabel = nullptr;
+    QLabel* pCategoryLabel = nullptr;
     for (QLabel* pLabel : dlg.findChildren<QLabel*>()) {
-        if (pLabel->text().contains("Value")) {
-            EXPECT_EQ(pLabel->buddy(), pTotal);
-        }
-        if (pLabel->text().contains("Category")) {
-            EXPECT_EQ(pLabel->buddy(), nullptr);
-        }
+        if (pLabel->text() == "Total &Value:")
+            pValueLabel = pLabel;
+        if (pLabel->text() == "Category:")
+            pCategoryLabel = pLabel;
     }
+    ASSERT_NE(pValueLabel, nullptr) << "the label with a buddy shows its mnemonic";
+    ASSERT_NE(pCategoryLabel, nullptr);
+    EXPECT_EQ(pValueLabel->buddy(), pTotal);
+    EXPECT_EQ(pCategoryLabel->buddy(), nullptr);
 
     // The two radio buttons form one exclusive group.
     dlg.CheckRadioButton(1035, 1036, 1035);

@@ -1,15 +1,14 @@
 // The record interface on the memory and folder handhelds, and the category table.
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 #include "platform/synckit/Categories.h"
 #include "platform/synckit/FolderHandheld.h"
 #include "platform/synckit/MemoryHandheld.h"
 #include "platform/synckit/PdbFile.h"
 #include "platform/synckit/SyncLog.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace tf::synckit {
 namespace {
@@ -184,23 +183,14 @@ TEST_F(RecordInterface, LogKeepsTextAndActivity)
 class FolderHandheldTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/synckit-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_strDir = pattern;
-    }
-    void TearDown() override
-    {
-        SelectHandheld(nullptr);
-        std::filesystem::remove_all(m_strDir);
-    }
+    void TearDown() override { SelectHandheld(nullptr); }
     std::vector<std::uint8_t> FileBytes(const std::string& path)
     {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+        std::string bytes = tf::test::ReadFileBytes(path);
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
     }
-    std::string m_strDir;
+    tf::test::CTempDir m_dir{"synckit-test"};
+    std::string m_strDir = m_dir.Path().string();
 };
 
 TEST_F(FolderHandheldTest, DatabaseIsStoredAsAPdbFileOnClose)
@@ -248,11 +238,7 @@ TEST_F(FolderHandheldTest, DamagedFileIsRefusedAndKept)
     db.records.push_back({1, 0, 0, std::vector<std::uint8_t>(40, 1)});
     std::vector<std::uint8_t> bytes = BuildPdb(db);
     bytes.resize(80);
-    {
-        std::ofstream out(m_strDir + "/Viewer.pdb", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
+    tf::test::WriteFileBytes(m_strDir + "/Viewer.pdb", std::string(bytes.begin(), bytes.end()));
     std::uint8_t handle = 0;
     EXPECT_EQ(SkOpenDatabase("Viewer", 0, &handle, 0xE0), kSkErrDamaged);
     EXPECT_EQ(handle, 0);

@@ -70,6 +70,10 @@ TEST(PdbFile, WritesTheStandardLayout)
     EXPECT_EQ(bytes[99], 0x12);
     EXPECT_EQ(bytes[100], 0x34);
     EXPECT_EQ(bytes[101], 0x56);
+    // The two bytes after the list: the file's length modulo 65535, plus one.
+    const std::size_t marker = (bytes.size() % 65535) + 1;
+    EXPECT_EQ(bytes[102], marker >> 8);
+    EXPECT_EQ(bytes[103], marker & 0xFF);
 }
 
 TEST(PdbFile, RoundTrips)
@@ -99,24 +103,43 @@ TEST(PdbFile, RoundTrips)
     EXPECT_TRUE(read.records.empty());
 }
 
-TEST(PdbFile, EveryPrefixOfAFileIsReadCleanly)
+TEST(PdbFile, EveryPrefixOfAFileIsRefusedAndChangesNothing)
 {
     std::vector<std::uint8_t> whole = BuildPdb(SampleDatabase());
-    // Cutting the file short can only shorten the last record; everything before the last
-    // record's start must be refused.
-    std::size_t lastRecord = Get32(whole, 78 + 16);
+    // A cut inside the last record leaves every offset valid: only the length the writer
+    // noted tells it from the whole file.
     for (std::size_t length = 0; length < whole.size(); ++length) {
         std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + length);
         HandheldDatabase db;
         db.name = "untouched";
-        int status = Parse(cut, db);
-        if (length < lastRecord) {
-            EXPECT_EQ(status, kSkErrDamaged) << length;
-            EXPECT_EQ(db.name, "untouched") << "a refused file changes nothing";
-        } else {
-            EXPECT_EQ(status, kSkOk) << length;
-        }
+        std::string error;
+        EXPECT_EQ(ParsePdb(cut.data(), cut.size(), db, &error), kSkErrDamaged) << length;
+        EXPECT_FALSE(error.empty()) << length;
+        EXPECT_EQ(db.name, "untouched") << "a refused file changes nothing";
     }
+    HandheldDatabase db;
+    EXPECT_EQ(Parse(whole, db), kSkOk);
+    std::vector<std::uint8_t> longer = whole;
+    longer.push_back(0);
+    EXPECT_EQ(Parse(longer, db), kSkErrDamaged) << "bytes added after the last record";
+
+    // A file from a writer that leaves the two bytes after the record list unset says
+    // nothing about its length and is read as it stands.
+    HandheldDatabase twoRecords = SampleDatabase();
+    twoRecords.records.pop_back();
+    std::vector<std::uint8_t> foreign = BuildPdb(twoRecords);
+    foreign[78 + 2 * 8] = 0;
+    foreign[78 + 2 * 8 + 1] = 0;
+    foreign.resize(foreign.size() - 3);
+    ASSERT_EQ(Parse(foreign, db), kSkOk);
+    ASSERT_EQ(db.records.size(), 2u);
+    EXPECT_EQ(db.records[1].data.size(), 7u);
+    // Nor does one whose category block follows the list without the two bytes.
+    std::vector<std::uint8_t> gapless = BuildPdb(twoRecords);
+    Put32(gapless, 52, 78 + 2 * 8);
+    gapless.resize(gapless.size() - 3);
+    ASSERT_EQ(Parse(gapless, db), kSkOk);
+    EXPECT_EQ(db.appInfo.size(), 2u + 278u);
 }
 
 TEST(PdbFile, DamagedOffsetsAndCountsAreRefused)

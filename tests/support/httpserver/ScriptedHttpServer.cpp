@@ -4,6 +4,7 @@
 #include <chrono>
 #include <httplib.h>
 #include <strings.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -14,6 +15,9 @@ constexpr int kStartWaitSteps = 5000;
 // An idle kept-alive connection holds one of the server's threads; Stop waits for it.
 constexpr int kKeepAliveIdleSec = 1;
 constexpr std::size_t kKeepAliveRequests = 100;
+// Threads answering at once: more than any client limit a test checks, so that the server
+// never hides a client that asks too much at once.
+constexpr std::size_t kServerThreads = 32;
 
 } // namespace
 
@@ -57,15 +61,17 @@ void CScriptedHttpServer::Install()
 {
     m_pServer->set_read_timeout(kServerIoTimeoutSec, 0);
     m_pServer->set_write_timeout(kServerIoTimeoutSec, 0);
-    if (m_bTls) {
-        // Head and body leave in separate writes; without this a kept-alive connection
-        // waits out the client's delayed acknowledgement between them.
-        m_pServer->set_tcp_nodelay(true);
-        m_pServer->set_keep_alive_max_count(kKeepAliveRequests);
-        m_pServer->set_keep_alive_timeout(kKeepAliveIdleSec);
-    } else {
-        m_pServer->set_keep_alive_max_count(1);
-    }
+    // Head and body leave in separate writes; without this a kept-alive connection waits out
+    // the client's delayed acknowledgement between them.
+    m_pServer->set_tcp_nodelay(true);
+    m_pServer->set_keep_alive_timeout(kKeepAliveIdleSec);
+    m_pServer->set_keep_alive_max_count(m_bTls ? kKeepAliveRequests : m_nKeepAliveRequests);
+    m_pServer->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    // The listening socket is kept to widen its queue once it listens (see Serve).
+    m_pServer->set_socket_options([this](int nSocket) {
+        httplib::default_socket_options(nSocket);
+        m_nListenSocket = nSocket;
+    });
     m_pServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
         ReceivedRequest received;
         received.strMethod = req.method;
@@ -135,6 +141,12 @@ CScriptedHttpServer::~CScriptedHttpServer()
     Stop();
 }
 
+void CScriptedHttpServer::AllowKeepAlive(int nRequests)
+{
+    m_nKeepAliveRequests = static_cast<std::size_t>(nRequests);
+    m_pServer->set_keep_alive_max_count(m_nKeepAliveRequests);
+}
+
 bool CScriptedHttpServer::Start()
 {
     return Serve();
@@ -158,6 +170,11 @@ bool CScriptedHttpServer::Serve()
     m_nPort = m_pServer->bind_to_any_port("127.0.0.1");
     if (m_nPort <= 0) {
         return false;
+    }
+    // The library listens with a queue of five; clients that connect eight at once must not
+    // see their connections dropped and retried a second later.
+    if (m_nListenSocket >= 0) {
+        ::listen(m_nListenSocket, SOMAXCONN);
     }
     m_thread = std::thread([this] { m_pServer->listen_after_bind(); });
     // stop() only works on a running server: wait for it so Stop never hangs in join.
@@ -224,6 +241,7 @@ void CScriptedHttpServer::ClearRequests()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_requests.clear();
+    m_nMaxActive = m_nActive;
 }
 
 ScriptedReply CScriptedHttpServer::NextReply(const ReceivedRequest& request)

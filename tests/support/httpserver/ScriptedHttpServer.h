@@ -67,6 +67,9 @@ class CScriptedHttpServer
     CScriptedHttpServer(const CScriptedHttpServer&) = delete;
     CScriptedHttpServer& operator=(const CScriptedHttpServer&) = delete;
 
+    // Lets a plain connection carry up to nRequests requests (1 by default: the server closes
+    // each connection after its reply). Called before Start.
+    void AllowKeepAlive(int nRequests);
     // Binds 127.0.0.1 on a free port and starts serving. Returns false if it cannot bind.
     bool Start();
     // The same over TLS; connections are kept alive (one second idle at most) so a client's
@@ -87,6 +90,7 @@ class CScriptedHttpServer
     void Script(const std::string& strPath, ScriptedHandler handler);
 
     std::vector<ReceivedRequest> Requests() const;
+    // Forgets the requests, and the most that were answered at once.
     void ClearRequests();
     // The most requests that were being answered at one time.
     int MaxConcurrent() const;
@@ -108,6 +112,8 @@ class CScriptedHttpServer
     std::map<std::string, ScriptedHandler> m_handlers;
     std::vector<ReceivedRequest> m_requests;
     bool m_bTls = false;
+    std::size_t m_nKeepAliveRequests = 1;
+    int m_nListenSocket = -1;
     int m_nActive = 0;
     int m_nMaxActive = 0;
 };

@@ -5,15 +5,17 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/support/process/ChildProcess.h"
+
 CGermanNumericLocale::CGermanNumericLocale()
 {
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
         std::filesystem::path dir = std::filesystem::temp_directory_path() / "tallyfern-locales";
         std::filesystem::create_directories(dir);
-        std::string command =
-            "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+        // Kept for the next test program: building a locale takes a while.
         if (!std::filesystem::exists(dir / "de_DE.UTF-8"))
-            (void)std::system(command.c_str());
+            tf::test::RunProcess(
+                {"localedef", "-i", "de_DE", "-f", "UTF-8", (dir / "de_DE.UTF-8").string()});
         ::setenv("LOCPATH", dir.c_str(), 1);
         std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
     }

@@ -281,6 +281,44 @@ std::string CChildProcess::Errors() const
     return ReadWhole(m_strErrFile);
 }
 
+std::vector<std::string> SplitCommandLine(const std::string& line)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == '\'') {
+            std::size_t end = line.find('\'', i + 1);
+            end = end == std::string::npos ? line.size() : end;
+            word.append(line, i + 1, end - i - 1);
+            i = end;
+        } else if (c == '"') {
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line[i] == '\\' && i + 1 < line.size() &&
+                    (line[i + 1] == '"' || line[i + 1] == '\\'))
+                    ++i;
+                word += line[i];
+            }
+        } else if (c == '\\' && i + 1 < line.size()) {
+            word += line[++i];
+        } else {
+            word += c;
+        }
+    }
+    if (inWord)
+        words.push_back(word);
+    return words;
+}
+
 int FreeLoopbackPort()
 {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

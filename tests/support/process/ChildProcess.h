@@ -64,6 +64,12 @@ class CChildProcess
     std::string m_strErrFile;
 };
 
+// The words of a command line split as a POSIX shell splits them, for tests that write a
+// program's arguments as one line: blanks separate words, '...' keeps everything as it stands,
+// "..." keeps blanks (a backslash in it takes the next \ or "), and a backslash outside quotes
+// takes the next character as it is. No expansion of any kind.
+std::vector<std::string> SplitCommandLine(const std::string& line);
+
 // A TCP port on 127.0.0.1 that nothing listened on a moment ago (bound to port 0 and released).
 int FreeLoopbackPort();
 // True when something accepts connections on 127.0.0.1:port.

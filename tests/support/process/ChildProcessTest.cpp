@@ -75,3 +75,25 @@ TEST(ChildProcess, FreePortIsFreeAndTempDirGoesAway)
     }
     EXPECT_FALSE(std::filesystem::exists(kept));
 }
+
+TEST(ChildProcess, CommandLinesSplitAsTheShellSplitsThem)
+{
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(SplitCommandLine("  buy IBM\t100  "), (Words{"buy", "IBM", "100"}));
+    EXPECT_EQ(SplitCommandLine("quote VOD --country 'United Kingdom'"),
+              (Words{"quote", "VOD", "--country", "United Kingdom"}));
+    EXPECT_EQ(SplitCommandLine("quote '' x"), (Words{"quote", "", "x"}));
+    EXPECT_EQ(SplitCommandLine("buy 'X\"Y' 1"), (Words{"buy", "X\"Y", "1"}));
+    EXPECT_EQ(SplitCommandLine("a\"b c\\\"d\"e f"), (Words{"ab c\"de", "f"}));
+    EXPECT_EQ(SplitCommandLine("one\\ word 'it''s'"), (Words{"one word", "its"}));
+    EXPECT_EQ(SplitCommandLine(""), Words{});
+
+    // What the shell itself makes of the same line.
+    const std::string line = "a 'b c' \"d \\\" e\" f\\ g ''";
+    SProcessResult shell =
+        RunProcess({"/bin/sh", "-c", "for w in " + line + "; do echo \"[$w]\"; done"});
+    std::string expected;
+    for (const std::string& word : SplitCommandLine(line))
+        expected += "[" + word + "]\n";
+    EXPECT_EQ(shell.out, expected);
+}

@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "tests/support/process/ChildProcess.h"
+
 namespace {
 
 // Pieces of one reply are spaced so that each arrives as a segment of its own.
@@ -282,17 +284,6 @@ void CScriptedSmtpServer::Serve(int fd)
 
 unsigned UnusedLoopbackPort()
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    unsigned port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    int port = tf::test::FreeLoopbackPort();
+    return port > 0 ? static_cast<unsigned>(port) : 0;
 }

@@ -102,5 +102,6 @@ class CScriptedSmtpServer
     int m_nFinished = 0;
 };
 
-// A loopback port on which nothing listens (bound once, then released).
+// A loopback port on which nothing listens, for the mail classes that take an unsigned port
+// (tf::test::FreeLoopbackPort; 0 when none could be had).
 unsigned UnusedLoopbackPort();

@@ -1,21 +1,14 @@
 // tfport quote and refresh against the quote service on a free loopback port.
-#include <array>
-#include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
 #include "tests/support/process/ChildProcess.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuoteService.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 struct RunResult
@@ -30,11 +23,6 @@ class TfportQuoteTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() /
-                ("tf-tfport-quote-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
         m_book.Set("IBM", {131.25, 0.75, 130.50, 131.20});
         m_book.Set("MSFT", {310.0, -2.5, 312.5, 309.9});
         m_book.Set("VOD", {0.75, 0.01, 0.74, 0.75});
@@ -42,33 +30,22 @@ class TfportQuoteTest : public ::testing::Test
         ASSERT_GT(m_nPort, 0);
         m_service.Start();
     }
-    void TearDown() override
-    {
-        m_service.Stop();
-        fs::remove_all(m_dir);
-    }
+    void TearDown() override { m_service.Stop(); }
 
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_nPort); }
+
+    // args: tfport's arguments as a shell would split them.
     RunResult Run(const std::string& args)
     {
         std::string server = "127.0.0.1:" + std::to_string(m_nPort);
-        std::string errFile = (m_dir / "stderr.txt").string();
-        std::string command = "cd '" + m_dir.string() + "' && TALLYFERN_US_QUOTE_SERVER=" + server +
-                              " TALLYFERN_REGIONAL_QUOTE_SERVER=" + server + " '" + TFPORT_PATH +
-                              "' " + args + " 2>'" + errFile + "'";
-        RunResult result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::array<char, 4096> buffer{};
-        std::size_t n = 0;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            result.out.append(buffer.data(), n);
-        int status = ::pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        FILE* err = std::fopen(errFile.c_str(), "r");
-        while (err && (n = std::fread(buffer.data(), 1, buffer.size(), err)) > 0)
-            result.err.append(buffer.data(), n);
-        if (err)
-            std::fclose(err);
-        return result;
+        std::vector<std::string> argv = tf::test::SplitCommandLine(args);
+        argv.insert(argv.begin(), TFPORT_PATH);
+        tf::test::SProcessOptions options;
+        options.workingDir = m_dir.Path().string();
+        options.env = {{"TALLYFERN_US_QUOTE_SERVER", server},
+                       {"TALLYFERN_REGIONAL_QUOTE_SERVER", server}};
+        tf::test::SProcessResult process = tf::test::RunProcess(argv, options);
+        return {process.exitCode, process.out, process.err};
     }
 
     CBlotterSpace ReadBack()
@@ -79,7 +56,7 @@ class TfportQuoteTest : public ::testing::Test
         return doc;
     }
 
-    fs::path m_dir;
+    tf::test::CTempDir m_dir{"tf-tfport-quote"};
     CQuoteBook m_book;
     CQuoteService m_service{m_book, QuoteServiceOptions{}};
     int m_nPort = 0;
@@ -106,23 +83,41 @@ TEST_F(TfportQuoteTest, RefreshPricesSavesAndPrintsTheBlotter)
     ASSERT_EQ(Run("buy MSFT 10 300").exitCode, 0);
     ASSERT_EQ(Run("buy NOPE 5 1").exitCode, 0);
     ASSERT_EQ(Run("settings --check-version off").exitCode, 0);
+    // NOPE was priced once, at 2.00; the quote service does not know it (any more).
+    {
+        CBlotterSpace doc = ReadBack();
+        TradeRecord& nope = *(doc.m_trades.begin() + 2);
+        nope.currentPrice = 2.0;
+        nope.dayChange = 0.25;
+        ASSERT_TRUE(WritePortfolioFile((m_dir / "info.kgw").string(), doc).bOk);
+    }
 
     RunResult refresh = Run("refresh");
-    ASSERT_EQ(refresh.exitCode, 0) << refresh.err;
+    EXPECT_EQ(refresh.exitCode, 3) << refresh.err;
     EXPECT_NE(refresh.out.find("Security"), std::string::npos);
     EXPECT_NE(refresh.out.find("Last Trade"), std::string::npos);
     EXPECT_NE(refresh.out.find("IBM               131.2500          0.7500          100.00"
                                "       13,125.00           75.00        1,125.00"),
               std::string::npos)
         << refresh.out;
-    EXPECT_NE(refresh.out.find("Total Value:       16,225.00"), std::string::npos) << refresh.out;
-    EXPECT_NE(refresh.out.find("Total P/L Today:   50.00"), std::string::npos);
+    // The unknown symbol keeps its last price: 13,125 + 3,100 + 10.
+    EXPECT_NE(refresh.out.find("NOPE                2.0000          0.2500            5.00"
+                               "           10.00            1.25            5.00    stored"),
+              std::string::npos)
+        << refresh.out;
+    EXPECT_NE(refresh.out.find("Total Value:       16,235.00"), std::string::npos) << refresh.out;
+    EXPECT_NE(refresh.out.find("Total P/L Today:   51.25"), std::string::npos);
     EXPECT_NE(refresh.out.find("Tallyfern Desktop:  Last refresh on "), std::string::npos);
+    EXPECT_EQ(refresh.err, "tfport: NOPE (United States): no price in the reply\n"
+                           "tfport: 1 of 3 quotes failed; their lots kept their stored prices\n");
 
     CBlotterSpace doc = ReadBack();
     auto it = doc.m_trades.begin();
     EXPECT_EQ(it->currentPrice, 131.25);
     EXPECT_EQ(it->status, kStatusChanged);
+    EXPECT_EQ((it + 2)->currentPrice, 2.0);
+    EXPECT_EQ((it + 2)->dayChange, 0.25);
+    EXPECT_NE((it + 2)->status, kStatusChanged);
 
     // Without fetching, the stored prices are shown; a category filters this run only.
     m_book.Set("IBM", {1.0, 0.0, 1.0, 1.0});
@@ -130,7 +125,41 @@ TEST_F(TfportQuoteTest, RefreshPricesSavesAndPrintsTheBlotter)
     ASSERT_EQ(stored.exitCode, 0);
     EXPECT_NE(stored.out.find("131.2500"), std::string::npos);
     EXPECT_EQ(stored.out.find("MSFT"), std::string::npos);
+    EXPECT_EQ(stored.err, "");
     EXPECT_EQ(ReadBack().m_strCategoryFilter, "All");
+}
+
+TEST_F(TfportQuoteTest, RefreshNamesUnreachableServersAndTakesAPerHostLimit)
+{
+    ASSERT_EQ(Run("init").exitCode, 0);
+    ASSERT_EQ(Run("buy IBM 100 120").exitCode, 0);
+    ASSERT_EQ(Run("buy VOD 1000 0.5 --country 'United Kingdom'").exitCode, 0);
+    ASSERT_EQ(Run("buy IBM 50 125").exitCode, 0);
+
+    // All quotes arrive: exit 0, nothing on standard error, every row with its time.
+    RunResult ok = Run("refresh --jobs 1");
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_EQ(ok.err, "");
+    EXPECT_EQ(ok.out.find("stored"), std::string::npos) << ok.out;
+
+    for (const char* pJobs : {"0", "65", "2.5", "many"}) {
+        RunResult bad = Run(std::string("refresh --jobs ") + pJobs);
+        EXPECT_EQ(bad.exitCode, 2) << pJobs;
+        EXPECT_NE(bad.err.find("--jobs"), std::string::npos) << bad.err;
+    }
+
+    // The regional server refuses: its quote fails with the reason, the US ones arrive.
+    const std::string closed = "127.0.0.1:" + std::to_string(tf::test::FreeLoopbackPort());
+    tf::test::SProcessOptions options;
+    options.workingDir = m_dir.Path().string();
+    options.env = {{"TALLYFERN_US_QUOTE_SERVER", Address()},
+                   {"TALLYFERN_REGIONAL_QUOTE_SERVER", closed}};
+    const tf::test::SProcessResult refused =
+        tf::test::RunProcess({TFPORT_PATH, "refresh"}, options);
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_EQ(refused.err, "tfport: VOD (United Kingdom): refused\n"
+                           "tfport: 1 of 2 quotes failed; their lots kept their stored prices\n");
+    EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, 131.25);
 }
 
 TEST_F(TfportQuoteTest, RefreshReportsMailFailuresOnStandardError)
@@ -147,7 +176,7 @@ TEST_F(TfportQuoteTest, RefreshReportsMailFailuresOnStandardError)
                   .exitCode,
               0);
     RunResult refresh = Run("refresh");
-    EXPECT_EQ(refresh.exitCode, 0);
+    EXPECT_EQ(refresh.exitCode, 4);
     EXPECT_EQ(refresh.err, "tfport: mail: Unable to connect to server\n");
     EXPECT_EQ(ReadBack().m_trades.begin()->currentPrice, 131.25);
 }

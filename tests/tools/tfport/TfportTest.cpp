@@ -1,15 +1,13 @@
 // tfport from the outside: each command run as a process on a portfolio in a scratch folder.
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
+#include "tests/support/process/ChildProcess.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -23,38 +21,25 @@ struct RunResult
 class TfportTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() /
-                ("tf-tfport-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
+    // args: tfport's arguments as a shell would split them; env: "NAME=VALUE ..." for it.
     RunResult Run(const std::string& args, const char* env = "")
     {
-        std::string command = std::string("cd '") + m_dir.string() + "' && " + env + " '" +
-                              TFPORT_PATH + "' " + args + " 2>&1";
-        RunResult result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::array<char, 4096> buffer{};
-        std::size_t n = 0;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            result.out.append(buffer.data(), n);
-        int status = ::pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        std::vector<std::string> argv = tf::test::SplitCommandLine(args);
+        argv.insert(argv.begin(), TFPORT_PATH);
+        tf::test::SProcessOptions options;
+        options.workingDir = m_dir.Path().string();
+        options.mergeStderr = true;
+        for (const std::string& assignment : tf::test::SplitCommandLine(env)) {
+            std::size_t equals = assignment.find('=');
+            options.env.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
+        }
+        tf::test::SProcessResult process = tf::test::RunProcess(argv, options);
+        return {process.exitCode, process.out};
     }
 
-    std::string FileBytes()
-    {
-        std::ifstream in(m_dir / "info.kgw", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    std::string FileBytes() { return tf::test::ReadFileBytes(m_dir / "info.kgw"); }
 
-    fs::path m_dir;
+    tf::test::CTempDir m_dir{"tf-tfport"};
 };
 } // namespace
 
@@ -176,9 +161,9 @@ TEST_F(TfportTest, SettingsChangeWithinTheirBoundsOnly)
     EXPECT_EQ(doc.m_dExternalYtdGains, -12.5);
 
     const std::string before = FileBytes();
-    for (const char* bad : {"settings --alert-percent 101", "settings --alert-percent 2.5",
-                            "settings --alerts maybe", "settings --interval 35792",
-                            "settings --pager \"$(printf 'a\\r\\nRCPT TO:<x>')\"", "settings"}) {
+    for (const char* bad :
+         {"settings --alert-percent 101", "settings --alert-percent 2.5", "settings --alerts maybe",
+          "settings --interval 35792", "settings --pager 'a\r\nRCPT TO:<x>'", "settings"}) {
         RunResult r = Run(bad);
         EXPECT_NE(r.exitCode, 0) << bad;
         EXPECT_EQ(FileBytes(), before) << bad;

@@ -3,95 +3,45 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
-
-extern char** environ;
+#include "tests/support/process/ChildProcess.h"
+#include "tests/support/tempdir/TempDir.h"
 
 namespace {
 
 // Every wait on the child is bounded by this.
-constexpr int kChildWaitMs = 5000;
+constexpr auto kChildWait = std::chrono::milliseconds(5000);
 
-struct Child
+bool Start(tf::test::CChildProcess& child, std::vector<std::string> args)
 {
-    pid_t pid = -1;
-    int fdOut = -1;
-};
-
-Child Spawn(const std::vector<std::string>& args)
-{
-    Child child;
-    int fds[2];
-    if (pipe(fds) != 0) {
-        return child;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<char*> argv;
-    std::string strProgram = TFQUOTED_PATH;
-    argv.push_back(strProgram.data());
-    std::vector<std::string> copies = args;
-    for (auto& strArg : copies) {
-        argv.push_back(strArg.data());
-    }
-    argv.push_back(nullptr);
-    if (posix_spawn(&child.pid, TFQUOTED_PATH, &actions, nullptr, argv.data(), environ) != 0) {
-        child.pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    child.fdOut = fds[0];
-    return child;
+    args.insert(args.begin(), TFQUOTED_PATH);
+    return child.Start(args);
 }
 
-std::string ReadLine(int fd)
+// The first line the child printed, once it is there (empty after the wait).
+std::string FirstLine(const tf::test::CChildProcess& child)
 {
-    std::string strLine;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kChildWaitMs);
+    const auto deadline = std::chrono::steady_clock::now() + kChildWait;
     while (std::chrono::steady_clock::now() < deadline) {
-        pollfd pfd{fd, POLLIN, 0};
-        if (poll(&pfd, 1, 100) <= 0) {
-            continue;
-        }
-        char c = 0;
-        if (read(fd, &c, 1) != 1 || c == '\n') {
-            break;
-        }
-        strLine += c;
+        std::string strOutput = child.Output();
+        std::size_t nEnd = strOutput.find('\n');
+        if (nEnd != std::string::npos)
+            return strOutput.substr(0, nEnd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return strLine;
+    return {};
 }
 
 // The exit status, or -1 if the child had to be killed.
-int WaitExit(pid_t pid)
+int WaitExit(tf::test::CChildProcess& child)
 {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kChildWaitMs);
-    int nStatus = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (waitpid(pid, &nStatus, WNOHANG) == pid) {
-            return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &nStatus, 0);
-    return -1;
+    return child.Wait(kChildWait).exitCode;
 }
 
 } // namespace
@@ -101,14 +51,14 @@ TEST(QuotedProgram, ServesAQuotesFileAndStopsOnSigterm)
     for (const char* pVariable : {"http_proxy", "all_proxy", "ALL_PROXY"}) {
         unsetenv(pVariable);
     }
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("tfquoted-program-" + std::to_string(getpid()) + ".txt");
-    std::ofstream(path) << "IBM 123.5 +0.75\nABBN 1234.5 4.5\n.XYZ 3.125 0.25 2.875 3\n";
+    tf::test::CTempDir dir("tfquoted-program");
+    const auto path = dir / "quotes.txt";
+    tf::test::WriteFileBytes(path, "IBM 123.5 +0.75\nABBN 1234.5 4.5\n.XYZ 3.125 0.25 2.875 3\n");
 
-    Child child =
-        Spawn({"--port", "0", "--quotes", path.string(), "--version-reply", "2.5", "--quiet"});
-    ASSERT_GT(child.pid, 0);
-    const std::string strLine = ReadLine(child.fdOut);
+    tf::test::CChildProcess child;
+    ASSERT_TRUE(Start(
+        child, {"--port", "0", "--quotes", path.string(), "--version-reply", "2.5", "--quiet"}));
+    const std::string strLine = FirstLine(child);
     const std::string strPrefix = "tfquoted listening on ";
     ASSERT_EQ(strLine.rfind(strPrefix, 0), 0U) << strLine;
     const std::string strAddress = strLine.substr(strPrefix.size());
@@ -130,10 +80,8 @@ TEST(QuotedProgram, ServesAQuotesFileAndStopsOnSigterm)
     EXPECT_EQ(FetchCurrentVersion(dVersion), kFetchOk);
     EXPECT_DOUBLE_EQ(dVersion, 2.5);
 
-    kill(child.pid, SIGTERM);
-    EXPECT_EQ(WaitExit(child.pid), 0);
-    close(child.fdOut);
-    std::filesystem::remove(path);
+    child.Signal(SIGTERM);
+    EXPECT_EQ(WaitExit(child), 0);
     for (const auto role : {QuoteServerRole::UsQuotes, QuoteServerRole::SwissQuotes,
                             QuoteServerRole::OptionQuotes, QuoteServerRole::MakerSite}) {
         unsetenv(QuoteServerVariable(role));
@@ -148,9 +96,8 @@ TEST(QuotedProgram, RefusesBadOptions)
                                                  {"--simulate", "IBM=-1"},
                                                  {"--bogus", "1"},
                                                  {"--port"}}) {
-        Child child = Spawn(args);
-        ASSERT_GT(child.pid, 0);
-        EXPECT_EQ(WaitExit(child.pid), 2) << args[0];
-        close(child.fdOut);
+        tf::test::CChildProcess child;
+        ASSERT_TRUE(Start(child, args));
+        EXPECT_EQ(WaitExit(child), 2) << args[0];
     }
 }

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "quotes/FetchQuote.h"
 #include "quotes/QuoteServers.h"
+#include "tests/support/tempdir/TempDir.h"
 #include "tools/tfquoted/QuoteBook.h"
 #include "tools/tfquoted/QuotePages.h"
 #include "tools/tfquoted/QuoteService.h"
@@ -114,13 +114,14 @@ TEST_F(QuotedServiceTest, EveryCountryGetsItsQuote)
         EXPECT_NEAR(dChange, c.dChange, 1e-9) << c.pSymbol << " " << c.pCountry;
     }
 
-    // Unknown symbols read as nothing, without failing the exchange.
+    // Unknown symbols: every layout's answer holds no price, so the fetch fails and the
+    // caller's values stay.
     for (const char* pCountry : {"United States", "France", "Australia", "Switzerland"}) {
         double dPrice = -1.0;
         double dChange = -1.0;
-        EXPECT_EQ(FetchQuote("NOPE", pCountry, 0, dPrice, dChange), kFetchOk) << pCountry;
-        EXPECT_EQ(dPrice, 0.0) << pCountry;
-        EXPECT_EQ(dChange, 0.0) << pCountry;
+        EXPECT_EQ(FetchQuote("NOPE", pCountry, 0, dPrice, dChange), kFetchFailed) << pCountry;
+        EXPECT_EQ(dPrice, -1.0) << pCountry;
+        EXPECT_EQ(dChange, -1.0) << pCountry;
     }
 
     // One log line per request (in the order the server's threads finished them).
@@ -152,9 +153,11 @@ TEST_F(QuotedServiceTest, OptionsAtLastSaleAndAtBid)
     EXPECT_NEAR(r.dPrice, 1.37, 1e-9);
     EXPECT_NEAR(r.dChange, -0.11, 1e-9);
 
-    // Canada's option symbols go to the options server but are not read.
+    // An option the service does not know has no price.
+    EXPECT_EQ(FetchQuoteResult("NONE.O", "United States", 0).nResult, kFetchFailed);
+    // Canada's option symbols go to the options server but are not read: no price either.
     r = FetchQuoteResult("XYZ.O", "Canada", 0);
-    EXPECT_EQ(r.nResult, kFetchOk);
+    EXPECT_EQ(r.nResult, kFetchFailed);
     EXPECT_EQ(r.dPrice, 0.0);
     EXPECT_NE(StopAndLog().back().find("/cgi-bin/cboeget.exe?ticker=.XYZ"), std::string::npos);
 }
@@ -198,8 +201,8 @@ TEST(QuoteBook, ParsesQuotesFilesAndReportsBadLines)
 
 TEST(QuoteBook, RereadsTheFileWhenItChanges)
 {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("tfquoted-test-" + std::to_string(::getpid()) + ".txt");
+    tf::test::CTempDir dir("tfquoted-test");
+    const auto path = dir / "quotes.txt";
     {
         std::ofstream(path) << "IBM 100 1\n";
     }
