@@ -173,6 +173,45 @@ TEST_F(CSharedFileTest, AHotSyncWhileATradeDialogIsOpenLosesNothing)
     EXPECT_NE(Find(saved, 9), nullptr);
 }
 
+TEST_F(CSharedFileTest, HotSyncsBeforeAndDuringARefreshKeepTheirTradesAndTheRefreshsPrices)
+{
+    WritePortfolio(MakePortfolio({MakeBuy(1, "AAA", 100, 10)}));
+    m_quotes.answers["AAA"] = {0, 11, 0.5};
+    m_quotes.answers["PALM"] = {0, 4, 0.25};
+    CBlotterDlg& dlg = Open();
+
+    // A HotSync lands between two refreshes; the next refresh prices its trade too.
+    Elsewhere([](CBlotterSpace& doc) { doc.m_trades.AddTail(MakeBuy(2, "PALM", 3, 3, "Palm")); });
+    m_quotes.answers["AAA"] = {0, 12, 1.5};
+    m_quotes.nDelayMs = 60;
+    dlg.Refresh(true);
+    ASSERT_TRUE(dlg.IsRefreshing());
+    // Another lands while the quotes are on their way, and the window saves meanwhile (an
+    // accepted edit, the end of the session).
+    Elsewhere([](CBlotterSpace& doc) { doc.m_trades.AddTail(MakeBuy(3, "LATE", 1, 1)); });
+    ASSERT_TRUE(dlg.SavePortfolio());
+    ASSERT_TRUE(PumpUntil([&] { return !dlg.IsRefreshing(); }, 10000));
+
+    const auto check = [](CBlotterSpace saved) {
+        ASSERT_EQ(saved.m_trades.GetCount(), 3u);
+        ASSERT_NE(Find(saved, 1), nullptr);
+        EXPECT_EQ(Find(saved, 1)->currentPrice, 12);
+        ASSERT_NE(Find(saved, 2), nullptr);
+        EXPECT_EQ(TradeSymbol(*Find(saved, 2)), "PALM");
+        EXPECT_EQ(Find(saved, 2)->currentPrice, 4);
+        ASSERT_NE(Find(saved, 3), nullptr);
+        EXPECT_EQ(TradeSymbol(*Find(saved, 3)), "LATE");
+    };
+    check(ReadBack());
+    // Nothing of that was a conflict, and later saves take nothing from the disk again.
+    EXPECT_EQ(dlg.StatusText(), "");
+    dlg.Refresh(false);
+    ASSERT_TRUE(dlg.SavePortfolio());
+    check(ReadBack());
+    check(dlg.Document());
+    EXPECT_EQ(RowTexts(-1), (std::vector<std::string>{"AAA", "PALM", "LATE"}));
+}
+
 TEST_F(CSharedFileTest, ALockHeldElsewhereIsReportedOnceAndTheNextSaveTriesAgain)
 {
     WritePortfolio(MakePortfolio({MakeBuy(1, "AAA", 100, 10)}));
