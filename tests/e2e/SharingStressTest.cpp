@@ -40,6 +40,8 @@ constexpr int kSlowQuoteMs = 1500;
 // Positions bought during the run trade here: their quotes come from the fast regional
 // server, so the slow server holds each refresh for its first positions only.
 constexpr const char* kStressCountry = "United Kingdom";
+// What the regional server answers for them: a refresh that finds every price ends with 0.
+constexpr ServedQuote kBoughtQuote{10.0, 0.1, 9.9, 9.95};
 
 // A quote service that counts what it is asked.
 QuoteServiceOptions Counting(std::atomic<int>& requests)
@@ -191,6 +193,7 @@ TEST_F(SharingStress, EveryWriterAtOnceLosesNothing)
             std::vector<std::string> symbols;
             for (int i = 0; i < kParallelBuys; ++i) {
                 symbols.push_back("B" + std::to_string(round) + "x" + std::to_string(i));
+                m_book.Set(symbols.back(), kBoughtQuote);
                 batch.push_back(std::make_unique<CChildProcess>());
                 batch.back()->Start(Tfport({"buy", symbols.back(), std::to_string(i + 1), "10",
                                             "--country", kStressCountry}),
@@ -218,6 +221,7 @@ TEST_F(SharingStress, EveryWriterAtOnceLosesNothing)
     std::thread syncer([&] {
         for (int k = 0; running(); ++k) {
             const std::string symbol = "H" + std::to_string(k);
+            m_book.Set(symbol, kBoughtQuote);
             SProcessResult added =
                 RunProcess({TF_TFSYNC_PATH, "handheld", "add", "--handheld",
                             (m_dir / "handheld").string(), "--symbol", symbol, "--quantity",
