@@ -127,6 +127,13 @@ int CConduitSync::ImportHandheldRecords(const ConduitProperties& properties, std
         UnpackHandheldRecord(transfer.buffer.data(), size, record);
         if (TradeSymbol(record) == kSummarySymbol)
             continue;
+        if (!HasTradeNumbers(record)) {
+            const std::string text = "The handheld's trade of " + TradeSymbol(record) +
+                                     " holds a quantity, price or fee that is not a number a "
+                                     "trade can take; it was not taken into the portfolio.";
+            LogSync(text.c_str(), kActivityWarning);
+            continue;
+        }
 
         std::string name = kUnfiledName;
         CCategory* category = nullptr;

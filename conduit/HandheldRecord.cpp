@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <string_view>
+
+#include "model/LedgerChecks.h"
 
 namespace tf::conduit {
 
@@ -75,6 +78,12 @@ void UnpackHandheldRecord(const std::uint8_t* data, std::size_t size, TradeRecor
     // its first 19 characters.
     SetTradeCountry(trade, FieldText(record + kCountryOffset, kCountryWidth));
     trade.deductFee = 0;
+}
+
+bool HasTradeNumbers(const TradeRecord& record)
+{
+    return !CheckTradeNumbers(record.quantity, record.price, record.brokerFee) &&
+           std::isfinite(record.currentPrice) && std::isfinite(record.dayChange);
 }
 
 } // namespace tf::conduit

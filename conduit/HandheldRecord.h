@@ -28,4 +28,9 @@ bool PackHandheldRecord(const TradeRecord& trade, SkRecordBlock& block);
 // their fields.
 void UnpackHandheldRecord(const std::uint8_t* data, std::size_t size, TradeRecord& trade);
 
+// False when an unpacked record holds a number no trade may hold: a quantity that is not
+// above 0, a price or fee below 0, or any of them, the last price or the day's change not
+// finite. Such a record is not taken into the portfolio.
+bool HasTradeNumbers(const TradeRecord& record);
+
 } // namespace tf::conduit

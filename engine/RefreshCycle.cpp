@@ -25,12 +25,13 @@ SQuoteRequest RequestFor(const TradeRecord& trade, const CBlotterSpace& doc)
     return {TradeSymbol(trade), TradeCountry(trade), doc.m_bUseBidForOptions};
 }
 
-BlotterRow MakeRow(const TradeRecord& trade, double price, double change, bool deduct)
+BlotterRow MakeRow(const CBuyFees& fees, const TradeRecord& trade, double price, double change,
+                   bool deduct)
 {
     BlotterRow row;
     row.tradeId = trade.id;
     row.symbol = TradeSymbol(trade);
-    row.amounts = ComputeRowAmounts(trade, price, change, deduct);
+    row.amounts = ComputeRowAmounts(fees, trade, price, change, deduct);
     row.cells[0] = FormatAmount(price, 4);
     row.cells[1] = FormatAmount(change, 4);
     row.cells[2] = FormatAmount(trade.quantity, 2);
@@ -92,6 +93,7 @@ RefreshResult ApplyRefresh(CBlotterSpace& doc, const std::vector<SQuoteReply>* p
         }
     }
     const bool deduct = doc.m_bDeductBrokerage == 1;
+    const CBuyFees fees(doc);
     for (TradeRecord& trade : doc.m_trades) {
         if (!IsOpenPosition(trade))
             continue;
@@ -119,7 +121,7 @@ RefreshResult ApplyRefresh(CBlotterSpace& doc, const std::vector<SQuoteReply>* p
         if (!PassesCategoryFilter(trade, doc.m_strCategoryFilter))
             continue;
 
-        BlotterRow row = MakeRow(trade, price, change, deduct);
+        BlotterRow row = MakeRow(fees, trade, price, change, deduct);
         row.priced = priced;
         result.dTotalValue += row.amounts.value;
         result.dTotalPLToday += row.amounts.plToday;

@@ -120,17 +120,21 @@ void CBlotterSpace::Serialize(CArchive& ar)
 
 std::int32_t CBlotterSpace::NextTradeId() const
 {
+    // A sale whose buy was removed still names the buy's number: handing that number out
+    // again would tie the old sale to the new trade.
     std::int32_t largest = 0;
     for (const TradeRecord& trade : m_trades)
-        largest = std::max(largest, trade.id);
+        largest = std::max({largest, trade.id, trade.refId});
     if (largest < INT32_MAX)
         return largest + 1;
     // Only a damaged or hostile file gets here; hand out the smallest free number instead
     // of overflowing into a negative one.
     std::vector<std::int32_t> used;
-    for (const TradeRecord& trade : m_trades)
-        if (trade.id > 0)
-            used.push_back(trade.id);
+    for (const TradeRecord& trade : m_trades) {
+        for (std::int32_t number : {trade.id, trade.refId})
+            if (number > 0)
+                used.push_back(number);
+    }
     std::sort(used.begin(), used.end());
     std::int32_t candidate = 1;
     for (std::int32_t id : used) {

@@ -37,7 +37,9 @@ class CBlotterSpace
     // the end of the data throws CArchiveException; what was read before stays in place.
     virtual void Serialize(CArchive& ar);
 
-    // 1 + the largest id among all trades (deleted ones included); ids <= 0 are ignored.
+    // 1 + the largest number among all trades' ids and the refIds of their sales (deleted
+    // ones included), so no number that a sale still names is handed out again; numbers
+    // <= 0 are ignored.
     std::int32_t NextTradeId() const;
     // Copies the first trade with this id into out; false (out untouched) when none.
     bool FindTrade(std::int32_t id, TradeRecord& out) const;

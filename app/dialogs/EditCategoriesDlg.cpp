@@ -4,16 +4,10 @@
 #include <cstddef>
 
 #include "app/dialogs/DialogTemplates.h"
+#include "model/CategoryRules.h"
 #include "model/TradeRecord.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/MessageBox.h"
-
-namespace {
-
-// The handheld takes no more categories than this, "All" and "Unfiled" included.
-constexpr std::size_t kMaxCategories = 15;
-
-} // namespace
 
 CEditCategoriesDlg::CEditCategoriesDlg(CWnd* pParent) : CDialog(EditCategoriesTemplate(), pParent)
 {
@@ -67,12 +61,11 @@ void CEditCategoriesDlg::OnAddCategory()
 {
     if (!UpdateData(true))
         return;
-    if (m_doc.m_categories.size() >= kMaxCategories) {
-        TfMessageBox("Cannot add more than 15 categories.", MB_OK | MB_ICONSTOP, "PalmPilot Limit",
-                     this);
+    const CategoryResult result = AddTradeCategory(m_doc, m_strCategory);
+    if (result.Refused()) {
+        TfMessageBox(result.message, MB_OK | MB_ICONSTOP, result.caption, this);
         return;
     }
-    m_doc.m_categories.push_back(m_strCategory);
     m_list.AddString(m_strCategory);
 }
 
@@ -83,17 +76,7 @@ void CEditCategoriesDlg::OnRemoveCategory()
     const int nSel = m_list.GetCurSel();
     if (nSel < 0)
         return;
-    const std::string strName = m_list.GetText(nSel);
-
-    // Exact text: a trade filed under another letter case keeps its category.
-    for (TradeRecord& trade : m_doc.m_trades) {
-        if (TradeCategory(trade) == strName)
-            SetTradeCategory(trade, kCategoryUnfiled);
-    }
-    auto& categories = m_doc.m_categories;
-    const auto it = std::find(categories.begin(), categories.end(), strName);
-    if (it != categories.end()) {
-        categories.erase(it);
+    if (RemoveTradeCategory(m_doc, m_list.GetText(nSel)).bChanged) {
         m_list.DeleteString(nSel);
         m_strCategory.clear();
         UpdateData(false);

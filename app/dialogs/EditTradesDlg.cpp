@@ -205,6 +205,20 @@ TradeValues CEditTradesDlg::CollectValues() const
 void CEditTradesDlg::ShowRefusal(const LedgerResult& result)
 {
     TfMessageBox(result.message, MB_OK | MB_ICONSTOP, result.caption, this);
+    // A refused number goes back to its field, as a field the framework refuses does.
+    switch (result.field) {
+    case ETradeField::Quantity:
+        GotoDlgCtrl(kIdQuantity);
+        break;
+    case ETradeField::Price:
+        GotoDlgCtrl(kIdPrice);
+        break;
+    case ETradeField::BrokerFee:
+        GotoDlgCtrl(kIdBrokerFee);
+        break;
+    default:
+        break;
+    }
 }
 
 void CEditTradesDlg::OnAddTrade()
@@ -290,8 +304,22 @@ void CEditTradesDlg::OnRemoveTrade()
 {
     if (!UpdateData(true))
         return;
-    if (!m_bCurrentValid || !RemoveTrade(m_doc, m_current).bChanged)
+    if (!m_bCurrentValid)
         return;
+    const LedgerResult result = RemoveTrade(m_doc, m_current);
+    if (result.Refused()) {
+        ShowRefusal(result);
+        return;
+    }
+    if (!result.bChanged)
+        return;
+    if (m_current.isSell != 0) {
+        // The sale's units went back to its buy, which may have been closed and hidden.
+        m_current = MakeEmptyTrade();
+        m_bCurrentValid = false;
+        FillTradeList();
+        return;
+    }
 
     CListBox list = ListBox(kIdTradeList);
     const int nSel = list.GetCurSel();

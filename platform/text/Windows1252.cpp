@@ -18,16 +18,26 @@ char32_t Windows1252ToCodePoint(unsigned char byte)
     return byte;
 }
 
-char CodePointToWindows1252(char32_t codePoint)
+bool TryCodePointToWindows1252(char32_t codePoint, char& byte)
 {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
-        return static_cast<char>(codePoint);
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+        byte = static_cast<char>(codePoint);
+        return true;
+    }
     for (int i = 0; i < 32; ++i) {
         char32_t mapped = kHighControls[i] ? kHighControls[i] : static_cast<char32_t>(0x80 + i);
-        if (mapped == codePoint)
-            return static_cast<char>(0x80 + i);
+        if (mapped == codePoint) {
+            byte = static_cast<char>(0x80 + i);
+            return true;
+        }
     }
-    return '?';
+    return false;
+}
+
+char CodePointToWindows1252(char32_t codePoint)
+{
+    char byte = '?';
+    return TryCodePointToWindows1252(codePoint, byte) ? byte : '?';
 }
 
 std::string Windows1252ToUtf8(std::string_view windows1252)

@@ -1,5 +1,6 @@
-// Conversion between Windows-1252 bytes and Unicode code points, used where the portfolio
-// file carries UTF-16 texts. Unmappable code points become "?".
+// Conversion between Windows-1252 bytes and Unicode code points: the one table every text
+// conversion of the program is built on. The five bytes Windows-1252 leaves undefined map to
+// the C1 controls of the same value, so every byte survives a round trip.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,8 @@
 #include <string_view>
 
 char32_t Windows1252ToCodePoint(unsigned char byte);
+// The byte for a code point; false when Windows-1252 has none.
+bool TryCodePointToWindows1252(char32_t codePoint, char& byte);
 // The byte for a code point, or '?' when Windows-1252 has none.
 char CodePointToWindows1252(char32_t codePoint);
 

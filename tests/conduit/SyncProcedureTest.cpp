@@ -67,6 +67,7 @@ TEST_F(SyncProcedure, FirstSyncFillsANewViewerWithOpenTradesCategoriesAndSummary
     sale.isSell = 1;
     sale.closed = 1;
     sale.refId = 2;
+    sale.costPrice = 20; // a sale keeps its buy's price as it was sold
     sale.brokerFee = 5;
     sale.sellDate = 1772463600; // this month
     doc.m_trades.AddTail(sale);
@@ -82,6 +83,7 @@ TEST_F(SyncProcedure, FirstSyncFillsANewViewerWithOpenTradesCategoriesAndSummary
     january.isSell = 1;
     january.closed = 1;
     january.refId = 7;
+    january.costPrice = 10;
     january.sellDate = 1768921200; // this year, another month
     doc.m_trades.AddTail(january);
     WritePortfolio(doc);

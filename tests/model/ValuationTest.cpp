@@ -28,6 +28,7 @@ CBlotterSpace SaleDocument(std::time_t soldAt)
     buy.closed = 1;
     doc.m_trades.AddTail(buy);
     TradeRecord sale = MakeBuy(2, "XYZ", 100, 12);
+    sale.costPrice = 10; // the buy's price when it was sold
     sale.refId = 1;
     sale.isSell = 1;
     sale.closed = 1;
@@ -42,11 +43,14 @@ TEST(Valuation, RowAmounts)
 {
     TradeRecord trade = MakeBuy(1, "XYZ", 100, 10);
     trade.brokerFee = 15;
-    RowAmounts row = ComputeRowAmounts(trade, 12.5, -0.25, false);
+    CBlotterSpace doc;
+    doc.m_trades.AddTail(trade);
+    const CBuyFees fees(doc);
+    RowAmounts row = ComputeRowAmounts(fees, trade, 12.5, -0.25, false);
     EXPECT_DOUBLE_EQ(row.value, 1250);
     EXPECT_DOUBLE_EQ(row.plToday, -25);
     EXPECT_DOUBLE_EQ(row.positionPL, 250);
-    EXPECT_DOUBLE_EQ(ComputeRowAmounts(trade, 12.5, -0.25, true).positionPL, 235);
+    EXPECT_DOUBLE_EQ(ComputeRowAmounts(fees, trade, 12.5, -0.25, true).positionPL, 235);
 }
 
 TEST(Valuation, RealizedTotalsByMonthAndYear)
@@ -90,13 +94,13 @@ TEST(Valuation, SalesOfRemovedBuysAndDeletedSalesAddNothing)
     std::next(deleted.m_trades.begin())->status = kStatusDeleted;
     EXPECT_DOUBLE_EQ(ComputeRealizedPL(deleted, now).ytd, 500);
 
-    // Two partial sales each take the buy's whole fee.
+    // Two sales of 100 from one buy take half of its fee each.
     CBlotterSpace twice = SaleDocument(LocalTime(2026, 3, 2));
     twice.m_bDeductBrokerage = 1;
     TradeRecord second = *std::next(twice.m_trades.begin());
     second.id = 3;
     twice.m_trades.AddTail(second);
-    EXPECT_DOUBLE_EQ(ComputeRealizedPL(twice, now).mtd, 350);
+    EXPECT_DOUBLE_EQ(ComputeRealizedPL(twice, now).mtd, 2 * (200 - 7.5 - 10));
 }
 
 TEST(Valuation, RowFilter)

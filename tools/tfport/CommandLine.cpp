@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <ctime>
+#include <limits>
 
 #include "model/PortfolioFile.h"
+#include "platform/text/DateTexts.h"
+#include "platform/text/LocaleText.h"
 #include "platform/text/Numbers.h"
 
 bool CCommandLine::HasFlag(const std::string& flag) const
@@ -27,6 +32,10 @@ CCommandLine ParseCommandLine(int argc, char** argv, const std::vector<std::stri
         std::string arg = argv[i];
         if (!onlyPositional && arg == "--") {
             onlyPositional = true;
+            continue;
+        }
+        if (!onlyPositional && arg == "-h") {
+            line.flags.push_back("--help");
             continue;
         }
         // "-5" is a number (a negative quantity is for the rules to judge), not an option.
@@ -62,21 +71,81 @@ CCommandLine ParseCommandLine(int argc, char** argv, const std::vector<std::stri
     return line;
 }
 
+namespace {
+std::string Converted(const std::string& text, const CLocaleText& locale)
+{
+    STextConversion result = locale.ToWindows1252(text);
+    if (result.bOk)
+        return result.text;
+    std::string why = result.badCodePoint == 0
+                          ? "bytes that are not " + locale.Codeset() + " text"
+                          : "\"" + result.badCharacter + "\" (" +
+                                CodePointName(result.badCodePoint) +
+                                "), which a portfolio cannot store (it keeps Windows-1252 text)";
+    // Quoted as given, in the locale's own encoding.
+    throw CCommandError{"the argument \"" + text + "\" holds " + why, 2, true};
+}
+} // namespace
+
+void ConvertArguments(CCommandLine& line, const CLocaleText& locale,
+                      const std::set<std::string>& paths, bool bFirstIsPath)
+{
+    line.command = Converted(line.command, locale);
+    for (std::size_t i = 0; i < line.positional.size(); ++i)
+        if (!(bFirstIsPath && i == 0))
+            line.positional[i] = Converted(line.positional[i], locale);
+    for (auto& [name, value] : line.options)
+        if (!paths.count(name))
+            value = Converted(value, locale);
+}
+
 double RequireNumber(const std::string& text, const char* what)
 {
     double value = 0;
     if (!ParseWholeDouble(text, value))
         throw CCommandError{std::string(what) + " is not a number: \"" + text + "\""};
+    // "nan", "inf" and 1e999 read as numbers, but no amount is one.
+    if (!std::isfinite(value))
+        throw CCommandError{std::string(what) + " is not a finite number: \"" + text + "\""};
     return value;
+}
+
+bool IsTradeNumberText(const std::string& text)
+{
+    // More digits than a trade number can have is still meant as one (and refused as such).
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int RequireTradeId(const std::string& text)
 {
-    double value = 0;
-    if (!ParseWholeDouble(text, value) || value != static_cast<long long>(value) || value < 1 ||
-        value > INT_MAX)
+    const std::size_t kMaxDigits = 10; // INT_MAX has ten
+    if (!IsTradeNumberText(text) || text.size() > kMaxDigits || std::stoll(text) < 1 ||
+        std::stoll(text) > INT_MAX)
         throw CCommandError{"not a trade number: \"" + text + "\""};
-    return static_cast<int>(value);
+    return static_cast<int>(std::stoll(text));
+}
+
+std::int32_t Now()
+{
+    const std::time_t now = std::time(nullptr);
+    // The record holds 32-bit times; past 2038 the latest one it can hold is stamped.
+    return static_cast<std::int32_t>(
+        std::min<std::time_t>(now, std::numeric_limits<std::int32_t>::max()));
+}
+
+std::int32_t TradeDate(const CCommandLine& line)
+{
+    auto text = line.Option("--date");
+    if (!text)
+        return Now();
+    std::int32_t when = 0;
+    std::string error;
+    if (!ParseDateText(*text, when, error))
+        throw CCommandError{"--date: " + error};
+    if (when > Now())
+        throw CCommandError{"--date: \"" + *text + "\" is in the future"};
+    return when;
 }
 
 namespace {

@@ -1,16 +1,21 @@
 #include "tools/tfport/ExportFormats.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <ostream>
 #include <vector>
 
-#include "platform/text/Windows1252.h"
+#include "platform/text/DateTexts.h"
 #include "tools/tfport/TerminalText.h"
 
 namespace {
-// Shortest text that reads back as the same double, in every locale.
+// Shortest text that reads back as the same double, in every locale. A value that is not
+// finite (only an old file can hold one) has no such text: it is written as no value.
 std::string Exact(double value)
 {
+    if (!std::isfinite(value))
+        return {};
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
@@ -32,8 +37,8 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"recordIndex", n(t.recordIndex), false},
         {"status", n(t.status), false},
         {"privateFlag", n(t.privateFlag), false},
-        {"category", ToUtf8(TradeCategory(t)), true},
-        {"symbol", ToUtf8(TradeSymbol(t)), true},
+        {"category", TradeCategory(t), true},
+        {"symbol", TradeSymbol(t), true},
         {"quantity", Exact(t.quantity), false},
         {"price", Exact(t.price), false},
         {"currentPrice", Exact(t.currentPrice), false},
@@ -42,7 +47,7 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"closed", n(t.closed), false},
         {"isSell", n(t.isSell), false},
         {"brokerFee", Exact(t.brokerFee), false},
-        {"country", ToUtf8(TradeCountry(t)), true},
+        {"country", TradeCountry(t), true},
         {"auxValue1", Exact(t.auxValue1), false},
         {"costPrice", Exact(t.costPrice), false},
         {"realizedPL", Exact(t.realizedPL), false},
@@ -54,16 +59,10 @@ std::vector<Field> Fields(const TradeRecord& t)
 
 // A JSON string; every control character, C1 ones included, as a \u escape so that the
 // output is also safe to print.
-std::string JsonString(const std::string& utf8)
+std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        unsigned c = static_cast<unsigned char>(utf8[i]);
-        const bool bC1 = c == 0xC2 && i + 1 < utf8.size() &&
-                         static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
-                         static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
-        if (bC1)
-            c = static_cast<unsigned char>(utf8[++i]);
+    for (unsigned char c : text) {
         switch (c) {
         case '"':
             out += "\\\"";
@@ -81,7 +80,7 @@ std::string JsonString(const std::string& utf8)
             out += "\\t";
             break;
         default:
-            if (c < 0x20 || c == 0x7F || bC1) {
+            if (IsControlByte(c)) {
                 constexpr const char* kHexDigits = "0123456789abcdef";
                 out += "\\u00";
                 out += kHexDigits[c >> 4];
@@ -95,9 +94,9 @@ std::string JsonString(const std::string& utf8)
 }
 
 // CSV has no escapes of its own: control characters are shown as the terminal shows them.
-std::string CsvField(const std::string& utf8)
+std::string CsvField(const std::string& value)
 {
-    std::string text = EscapeControls(utf8);
+    std::string text = EscapeControls(value);
     if (text.find_first_of(",\"") == std::string::npos)
         return text;
     std::string out = "\"";
@@ -110,26 +109,6 @@ std::string CsvField(const std::string& utf8)
 }
 } // namespace
 
-std::string ToUtf8(const std::string& windows1252)
-{
-    return Windows1252ToUtf8(windows1252);
-}
-
-std::string IsoLocalTime(std::time_t when)
-{
-    if (when == 0)
-        return {};
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[40];
-    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0)
-        return {};
-    // strftime writes the offset as +hhmm; ISO 8601 with a colon reads +hh:mm.
-    const std::string stamp = text;
-    const std::size_t minutes = stamp.size() - 2;
-    return stamp.substr(0, minutes) + ":" + stamp.substr(minutes);
-}
-
 void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
 {
     out << "[";
@@ -141,10 +120,13 @@ void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
         for (const Field& f : Fields(trade)) {
             out << (firstField ? "" : ", ") << '"' << f.name << "\": ";
             firstField = false;
-            if (f.bQuoted)
-                out << (f.text.empty() && (std::string(f.name).find("Date") != std::string::npos)
-                            ? std::string("null")
-                            : JsonString(f.text));
+            // An empty date or number is no value: JSON's null.
+            const bool none = f.text.empty() &&
+                              (!f.bQuoted || std::string(f.name).find("Date") != std::string::npos);
+            if (none)
+                out << "null";
+            else if (f.bQuoted)
+                out << JsonString(f.text);
             else
                 out << f.text;
         }

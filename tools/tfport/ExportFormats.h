@@ -1,16 +1,11 @@
-// Every field of every trade as JSON or CSV, texts decoded from Windows-1252 to UTF-8 and
-// dates as ISO 8601 local time, for spreadsheets and scripts.
+// Every field of every trade as JSON or CSV, dates as ISO 8601 local time, for spreadsheets,
+// scripts and "tfport import". Texts are written as the model holds them (Windows-1252); the
+// program's output stream puts them into the locale's encoding.
 #pragma once
 
-#include <ctime>
 #include <iosfwd>
-#include <string>
 
 #include "model/BlotterSpace.h"
-
-std::string ToUtf8(const std::string& windows1252);
-// "2026-12-08T12:30:00-05:00"; empty for 0 (no date).
-std::string IsoLocalTime(std::time_t when);
 
 void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out);
 void WriteTradesCsv(const CBlotterSpace& doc, std::ostream& out);

@@ -10,8 +10,8 @@
 #include "notify/MailText.h"
 #include "platform/keyring/SecretStore.h"
 #include "tools/tfport/Commands.h"
-#include "tools/tfport/ExportFormats.h"
 #include "tools/tfport/PasswordPrompt.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ CMailLoginTarget LoginFor(const CBlotterSpace& doc)
         MailLoginFor(doc.m_strSmtpServer, doc.m_strMailFrom, CSmtpEnvironment::FromProcess());
     switch (login.m_problem) {
     case CMailLoginTarget::Problem::kBadSetting:
-        throw CCommandError{"the SMTP server setting \"" + ToUtf8(doc.m_strSmtpServer) +
+        throw CCommandError{"the SMTP server setting \"" + doc.m_strSmtpServer +
                             "\" cannot be used: " + login.m_sReason};
     case CMailLoginTarget::Problem::kNoServer:
         throw CCommandError{"no SMTP server is set (tfport settings --smtp-server HOST:PORT)"};
@@ -48,7 +48,9 @@ int MailLogin(const CBlotterSpace& doc, std::ostream& out)
                   << " goes as plain SMTP without a login; name the provider's submission "
                      "port (HOST:587 or HOST:465) or set TALLYFERN_SMTP_USER to log in\n";
     std::string password;
-    if (!ReadPassword("Password for " + login.m_sKeyringUser + " at " + login.m_sServer + ": ",
+    // Printed texts are the portfolio's Windows-1252; the output stream puts them into the
+    // terminal's encoding (the keyring's own name is UTF-8 already).
+    if (!ReadPassword("Password for " + login.m_sUser + " at " + login.m_sServer + ": ",
                       password) ||
         password.empty())
         throw CCommandError{"no password given; nothing was stored"};
@@ -57,7 +59,7 @@ int MailLogin(const CBlotterSpace& doc, std::ostream& out)
     if (!result.bOk)
         throw CCommandError{"cannot store the password in the keyring: " + result.strError +
                             " (where no keyring runs, TALLYFERN_SMTP_PASSWORD serves instead)"};
-    out << "Stored the password for " << login.m_sKeyringUser << " at " << login.m_sServer
+    out << "Stored the password for " << login.m_sUser << " at " << login.m_sServer
         << " in the keyring\n";
     return 0;
 }
@@ -69,7 +71,7 @@ int MailLogout(const CBlotterSpace& doc, std::ostream& out)
     if (!result.bOk)
         throw CCommandError{"cannot reach the keyring: " + result.strError};
     out << (result.bFound ? "Removed the password for " : "No password was stored for ")
-        << login.m_sKeyringUser << " at " << login.m_sServer << "\n";
+        << login.m_sUser << " at " << login.m_sServer << "\n";
     return 0;
 }
 
@@ -78,11 +80,11 @@ int MailTest(const CBlotterSpace& doc, std::ostream& out)
     CTestMailResult result =
         SendTestMail(doc, MakeSmtpAlertMailerFactory(KeyringSmtpPassword), std::time(nullptr));
     for (const std::string& text : result.m_failures)
-        std::cerr << "tfport: mail: " << ToUtf8(text) << "\n";
+        std::cerr << "tfport: mail: " << EscapeControls(text) << "\n";
     if (!result.m_bSent)
         return kMailFailedExit;
-    out << "Sent \"" << kTestMailSubject << "\" to " << ToUtf8(doc.m_strPagerAddress) << " through "
-        << ToUtf8(doc.m_strSmtpServer) << "\n"
+    out << "Sent \"" << kTestMailSubject << "\" to " << TerminalText(doc.m_strPagerAddress)
+        << " through " << TerminalText(doc.m_strSmtpServer) << "\n"
         << "Server: " << MailPrintable(result.m_sLastReply) << "\n";
     return 0;
 }

@@ -1,14 +1,14 @@
 #include "tools/tfport/TerminalText.h"
 
-#include "tools/tfport/ExportFormats.h"
+#include "platform/text/Windows1252.h"
 
 namespace {
-// UTF-8 encodes the C1 controls U+0080..U+009F as this lead byte and a second byte in
-// 0x80..0x9F.
-constexpr unsigned char kC1Lead = 0xC2;
-constexpr unsigned char kC1Last = 0x9F;
+// The C1 controls, U+0080..U+009F; UTF-8 writes them as this lead byte and the low byte.
+constexpr char32_t kC1First = 0x80;
+constexpr char32_t kC1Last = 0x9F;
+constexpr unsigned char kUtf8C1Lead = 0xC2;
 
-void AppendEscape(std::string& out, unsigned value)
+void AppendEscape(std::string& out, unsigned char value)
 {
     switch (value) {
     case '\n':
@@ -29,28 +29,44 @@ void AppendEscape(std::string& out, unsigned value)
 }
 } // namespace
 
-std::string EscapeControls(const std::string& utf8, bool keepNewlines)
+bool IsControlByte(unsigned char byte)
+{
+    const char32_t codePoint = Windows1252ToCodePoint(byte);
+    return codePoint < 0x20 || codePoint == 0x7F || (codePoint >= kC1First && codePoint <= kC1Last);
+}
+
+std::string EscapeControls(const std::string& windows1252, bool keepNewlines)
 {
     std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c == '\n' && keepNewlines) {
+    out.reserve(windows1252.size());
+    for (char c : windows1252) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\n' && keepNewlines)
             out += '\n';
-        } else if (c < 0x20 || c == 0x7F) {
-            AppendEscape(out, c);
-        } else if (c == kC1Lead && i + 1 < utf8.size() &&
-                   static_cast<unsigned char>(utf8[i + 1]) <= kC1Last &&
-                   static_cast<unsigned char>(utf8[i + 1]) >= 0x80) {
-            AppendEscape(out, static_cast<unsigned char>(utf8[++i]));
-        } else {
-            out += static_cast<char>(c);
-        }
+        else if (IsControlByte(byte))
+            AppendEscape(out, byte);
+        else
+            out += c;
     }
     return out;
 }
 
-std::string TerminalText(const std::string& windows1252)
+std::string EscapeLocaleControls(const std::string& localeText)
 {
-    return EscapeControls(ToUtf8(windows1252));
+    std::string out;
+    out.reserve(localeText.size());
+    for (std::size_t i = 0; i < localeText.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(localeText[i]);
+        const auto next =
+            i + 1 < localeText.size() ? static_cast<unsigned char>(localeText[i + 1]) : 0u;
+        if (byte == '\n')
+            out += '\n';
+        else if (byte < 0x20 || byte == 0x7F)
+            AppendEscape(out, byte);
+        else if (byte == kUtf8C1Lead && next >= kC1First && next <= kC1Last)
+            AppendEscape(out, static_cast<unsigned char>(localeText[++i]));
+        else
+            out += static_cast<char>(byte);
+    }
+    return out;
 }

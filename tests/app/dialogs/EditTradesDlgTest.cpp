@@ -12,6 +12,7 @@
 #include "model/BlotterSpace.h"
 #include "model/Ledger.h"
 #include "tests/app/dialogs/DialogTestSupport.h"
+#include "tests/model/TradeValuesForTests.h"
 #include "tests/support/msgboxsink/RecordingMessageBoxSink.h"
 
 namespace {
@@ -26,14 +27,7 @@ TradeValues Buy(const std::string& strSymbol, double dQuantity, double dPrice,
                 const std::string& strCategory = "Personal",
                 const std::string& strCountry = "United States")
 {
-    TradeValues values;
-    values.symbol = strSymbol;
-    values.quantity = dQuantity;
-    values.price = dPrice;
-    values.brokerFee = 9.95;
-    values.category = strCategory;
-    values.country = strCountry;
-    return values;
+    return MakeTradeValues(strSymbol, dQuantity, dPrice, 9.95, false, strCategory, strCountry);
 }
 
 CBlotterSpace NewPortfolio()
@@ -320,18 +314,21 @@ TEST(EditTradesDlg, SellingFromTheSelectedBuy)
     CEditTradesDlg dlg;
     OpenOn(dlg, doc);
 
-    // More than is held, then nothing: refused, the field shows the units held.
+    // More than is held: refused, the field shows the units held. Nothing: the quantity
+    // itself is refused.
     Click(dlg, D::kIdSell);
     dlg.SetDlgItemText(D::kIdQuantity, "100.5");
     Click(dlg, D::kIdAddTrade);
     EXPECT_EQ(Text(dlg, D::kIdQuantity), "100");
     dlg.SetDlgItemText(D::kIdQuantity, "0");
     Click(dlg, D::kIdAddTrade);
-    EXPECT_EQ(Text(dlg, D::kIdQuantity), "100");
+    EXPECT_EQ(Text(dlg, D::kIdQuantity), "0");
     ASSERT_EQ(sink.Boxes().size(), 2u);
-    EXPECT_EQ(sink.Boxes()[1].strText,
+    EXPECT_EQ(sink.Boxes()[0].strText,
               "Sell amount greater than current holding. Please re-enter position.");
-    EXPECT_EQ(sink.Boxes()[1].strCaption, "Short sell not supported");
+    EXPECT_EQ(sink.Boxes()[0].strCaption, "Short sell not supported");
+    EXPECT_EQ(sink.Boxes()[1].strText, kMsgBadQuantity);
+    EXPECT_EQ(sink.Boxes()[1].strCaption, "Invalid number");
     EXPECT_EQ(dlg.m_doc.m_trades.GetCount(), 1u);
 
     // 40 of 100: the buy keeps 60 and stays listed; the sale is hidden with the box off.

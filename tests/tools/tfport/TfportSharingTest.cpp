@@ -69,6 +69,13 @@ class TfportSharing : public ::testing::Test
 
 TEST_F(TfportSharing, ALockHeldTooLongEndsTheCommandWithTheHoldersNameAndChangesNothing)
 {
+    // Trades to import: those of another portfolio, as tfport exports them.
+    ASSERT_EQ(Run({"--file", "other.kgw", "init"}).exitCode, 0);
+    ASSERT_EQ(Run({"--file", "other.kgw", "buy", "ORCL", "3", "30"}).exitCode, 0);
+    SProcessResult exported = Run({"--file", "other.kgw", "export", "--format", "csv"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    tf::test::WriteFileBytes(m_dir.File("trades.csv"), exported.out);
+
     ASSERT_EQ(Run({"init"}).exitCode, 0);
     ASSERT_EQ(Run({"buy", "IBM", "10", "100"}).exitCode, 0);
     const std::string before = tf::test::ReadFileBytes(Path());
@@ -79,8 +86,15 @@ TEST_F(TfportSharing, ALockHeldTooLongEndsTheCommandWithTheHoldersNameAndChanges
     for (const std::vector<std::string>& command :
          {std::vector<std::string>{"buy", "MSFT", "1", "1"},
           {"sell", "1", "5", "110"},
+          {"sell", "IBM", "5", "110"},
+          {"update", "1", "--fee", "2"},
           {"remove", "1"},
           {"settings", "--alert-percent", "3"},
+          {"category", "add", "Retirement"},
+          {"category", "rename", "Business", "Work"},
+          {"category", "remove", "Business"},
+          {"import", "trades.csv"},
+          {"refresh", "--no-fetch"},
           {"init"}}) {
         SProcessResult busy = Run(command);
         EXPECT_EQ(busy.exitCode, 75) << command[0] << ": " << busy.err;
@@ -98,6 +112,11 @@ TEST_F(TfportSharing, ALockHeldTooLongEndsTheCommandWithTheHoldersNameAndChanges
     EXPECT_EQ(show.exitCode, 0) << show.err;
     EXPECT_NE(show.out.find("IBM"), std::string::npos);
     EXPECT_EQ(Run({"totals"}).exitCode, 0);
+    EXPECT_EQ(Run({"category", "list"}).exitCode, 0);
+    SProcessResult dryRun = Run({"import", "--dry-run", "trades.csv"});
+    EXPECT_EQ(dryRun.exitCode, 0) << dryRun.err;
+    EXPECT_NE(dryRun.out.find("Would add trade"), std::string::npos) << dryRun.out;
+    EXPECT_EQ(tf::test::ReadFileBytes(Path()), before);
 
     held.Release();
     SProcessResult buy = Run({"buy", "MSFT", "1", "1"});
@@ -252,6 +271,15 @@ TEST_F(TfportSharing, ControlCharactersFromTheFileAreShownEscapedInEveryOutput)
     EXPECT_TRUE(clean(refused.err)) << refused.err;
     EXPECT_NE(refused.err.find("Nope\\x1b[1m"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("Bad\\rName"), std::string::npos) << refused.err;
+
+    // The category commands show the names they list and change escaped.
+    SProcessResult categories = Run({"category", "list"});
+    EXPECT_EQ(categories.exitCode, 0) << categories.err;
+    EXPECT_TRUE(clean(categories.out)) << categories.out;
+    EXPECT_NE(categories.out.find("Bad\\rName (2 trades)"), std::string::npos) << categories.out;
+    SProcessResult renamed = Run({"category", "rename", "Bad\rName", "Fine"});
+    EXPECT_EQ(renamed.exitCode, 0) << renamed.err;
+    EXPECT_TRUE(clean(renamed.out)) << renamed.out;
 }
 
 TEST_F(TfportSharing, ADamagedFileIsCopiedOnceAndTheMessageNamesTheNewestWholeBackup)

@@ -83,7 +83,7 @@ TEST_F(TfportTest, LedgerCommandsChangeTheFileAndRefusalsLeaveIt)
         {"buy X 1 1 --country Atlantis", "unknown country"},
         {"buy X one 1", "not a number"},
         {"remove 99", "no trade number 99"},
-        {"sell x 1 1", "not a trade number"},
+        {"sell x 1 1", "no open buy of x"}, // not a trade number: a symbol
         {"buy X 1", "usage"},
         {"frobnicate", "unknown command"},
     };
@@ -95,10 +95,10 @@ TEST_F(TfportTest, LedgerCommandsChangeTheFileAndRefusalsLeaveIt)
     }
 
     ASSERT_EQ(Run("update 1 --quantity 50 --country Canada").exitCode, 0);
-    ASSERT_EQ(Run("remove 2").exitCode, 0);
+    ASSERT_EQ(Run("remove 2").exitCode, 0); // the sale's 40 units go back to the buy
     RunResult csv = Run("export --format csv");
     ASSERT_EQ(csv.exitCode, 0);
-    EXPECT_NE(csv.out.find("\r\n1,0,1,2,0,Business,IBM,50,120.5,0,0,0,0,0,9.95,Canada,"),
+    EXPECT_NE(csv.out.find("\r\n1,0,1,2,0,Business,IBM,90,120.5,0,0,0,0,0,9.95,Canada,"),
               std::string::npos)
         << csv.out;
     EXPECT_EQ(csv.out.find("\r\n2,"), std::string::npos);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/net/CurlGlobal.h"
 #include "tools/tfquoted/upstream/UpstreamReply.h"
 #include "tools/tfquoted/upstream/UpstreamTemplate.h"
 
@@ -89,14 +90,6 @@ ETransportFault FaultOf(CURLcode rc)
     }
 }
 
-struct CurlGlobal
-{
-    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    ~CurlGlobal() { curl_global_cleanup(); }
-    CurlGlobal(const CurlGlobal&) = delete;
-    CurlGlobal& operator=(const CurlGlobal&) = delete;
-};
-
 } // namespace
 
 CUpstreamClient::CUpstreamClient(int nConnections, std::string strCaFile)
@@ -104,7 +97,7 @@ CUpstreamClient::CUpstreamClient(int nConnections, std::string strCaFile)
       m_strCaFile(std::move(strCaFile))
 {
     // Before any thread makes a request: libcurl's global set-up is not thread-safe.
-    static CurlGlobal global;
+    EnsureCurlGlobal();
 }
 
 CUpstreamClient::~CUpstreamClient()
