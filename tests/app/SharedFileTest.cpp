@@ -11,6 +11,7 @@
 #include "platform/fs/Backups.h"
 #include "platform/fs/FileLock.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/model/TradeValuesForTests.h"
 #include "tests/support/tempdir/TempDir.h"
 
 using namespace BlotterIds;
@@ -27,13 +28,7 @@ TradeRecord* Find(CBlotterSpace& doc, std::int32_t id)
 
 TradeValues Buy(const char* symbol, double quantity, double price)
 {
-    TradeValues values;
-    values.symbol = symbol;
-    values.quantity = quantity;
-    values.price = price;
-    values.category = "Personal";
-    values.country = "United States";
-    return values;
+    return MakeTradeValues(symbol, quantity, price, 0, false, "Personal");
 }
 
 std::string Holder()

@@ -8,6 +8,7 @@
 #include "model/PortfolioFile.h"
 #include "model/PortfolioMerge.h"
 #include "tests/model/TestDocuments.h"
+#include "tests/model/TradeValuesForTests.h"
 
 namespace {
 // Trades entered in the tests are made after the base's buys (which date from 1998): a sale
@@ -61,16 +62,6 @@ std::string Bytes(CBlotterSpace doc)
     return SerializeToBytes(doc);
 }
 
-TradeValues Values(const char* symbol, double quantity, double price)
-{
-    TradeValues values;
-    values.symbol = symbol;
-    values.quantity = quantity;
-    values.price = price;
-    values.category = "Unfiled";
-    values.country = "United States";
-    return values;
-}
 } // namespace
 
 TEST(PortfolioMerge, AChangeOnOneSideTakesThatSide)
@@ -83,7 +74,7 @@ TEST(PortfolioMerge, AChangeOnOneSideTakesThatSide)
     Reprice(mine, 11);
     TradeRecord buy{};
     ASSERT_TRUE(theirs.FindTrade(1, buy));
-    ASSERT_FALSE(AddSell(theirs, &buy, Values("AAA", 40, 12), kAfterTheBuys).Refused());
+    ASSERT_FALSE(AddSell(theirs, &buy, MakeTradeValues("AAA", 40, 12), kAfterTheBuys).Refused());
     Remove(theirs, 2);
     SetTradeCategory(*Trade(theirs, 3), "Business");
     Trade(theirs, 3)->privateFlag = 1;
@@ -158,15 +149,15 @@ TEST(PortfolioMerge, TradesAddedOnBothSidesAreAllKeptAndThisSidesNewOnesAreRenum
     CBlotterSpace mine = base;
     CBlotterSpace theirs = base;
     // Here: a buy (4) and a sale from it (5), and a sale from base trade 1 (6).
-    ASSERT_EQ(AddBuy(mine, Values("MMM", 10, 5), kAfterTheBuys).newId, 4);
+    ASSERT_EQ(AddBuy(mine, MakeTradeValues("MMM", 10, 5), kAfterTheBuys).newId, 4);
     TradeRecord buy{};
     ASSERT_TRUE(mine.FindTrade(4, buy));
-    ASSERT_EQ(AddSell(mine, &buy, Values("MMM", 3, 6), kAfterTheBuys + 1).newId, 5);
+    ASSERT_EQ(AddSell(mine, &buy, MakeTradeValues("MMM", 3, 6), kAfterTheBuys + 1).newId, 5);
     ASSERT_TRUE(mine.FindTrade(1, buy));
-    ASSERT_EQ(AddSell(mine, &buy, Values("AAA", 1, 6), kAfterTheBuys + 2).newId, 6);
+    ASSERT_EQ(AddSell(mine, &buy, MakeTradeValues("AAA", 1, 6), kAfterTheBuys + 2).newId, 6);
     // There: two buys (4, 5), and trade 3 removed.
-    ASSERT_EQ(AddBuy(theirs, Values("TTT", 1, 1), kAfterTheBuys + 1000).newId, 4);
-    ASSERT_EQ(AddBuy(theirs, Values("UUU", 2, 2), kAfterTheBuys + 1001).newId, 5);
+    ASSERT_EQ(AddBuy(theirs, MakeTradeValues("TTT", 1, 1), kAfterTheBuys + 1000).newId, 4);
+    ASSERT_EQ(AddBuy(theirs, MakeTradeValues("UUU", 2, 2), kAfterTheBuys + 1001).newId, 5);
     Remove(theirs, 3);
 
     PortfolioMergeResult merged = MergePortfolios(base, mine, theirs);
@@ -236,7 +227,7 @@ TEST(PortfolioMerge, AnUnchangedSideGivesTheOtherSideWhole)
     const CBlotterSpace base = Base();
     CBlotterSpace theirs = base;
     Reprice(theirs, 5);
-    ASSERT_FALSE(AddBuy(theirs, Values("NEW", 1, 1), kAfterTheBuys + 2000).Refused());
+    ASSERT_FALSE(AddBuy(theirs, MakeTradeValues("NEW", 1, 1), kAfterTheBuys + 2000).Refused());
     theirs.m_nRefreshMinutes = 3;
     PortfolioMergeResult merged = MergePortfolios(base, base, theirs);
     EXPECT_EQ(Bytes(merged.doc), Bytes(theirs));
