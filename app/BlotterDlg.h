@@ -122,7 +122,7 @@ class CBlotterDlg : public CDialog
     void ShowDamagedFileMessage(const std::string& strError, const std::string& strCopy);
     // Takes in what another program wrote into info.kgw since this window last read or
     // wrote it: a three-way merge of the base, the target and the file. Into m_doc the base
-    // moves on to the file's version; into a copy (saved while a refresh walks m_doc) it
+    // moves on to the file's version; into a copy (saved while a refresh fetches) it
     // stays, so the refresh's own save merges again. True when the file had changed.
     bool MergeReplacedFile(CBlotterSpace& target);
     // The same under the lock of a save. False when the file is damaged and no copy of it

@@ -168,9 +168,10 @@ bool CBlotterDlg::SavePortfolio()
                           transaction.ErrorText());
         return false;
     }
-    // A close inside a refresh that waits in a mail error box: the refresh is walking the
-    // document's trades, so the file is merged into a copy, and the base is left alone so
-    // that the refresh's own save merges again.
+    // A save while a refresh's quotes are on their way (an accepted edit, the end of the
+    // session): the document the refresh will price stays as it was asked for, the file is
+    // merged into a copy, and the base is left alone so that the refresh's own save merges
+    // again.
     CBlotterSpace copy;
     if (m_bRefreshing)
         copy = m_doc;

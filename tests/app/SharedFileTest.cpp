@@ -184,6 +184,7 @@ TEST_F(CSharedFileTest, HotSyncsBeforeAndDuringARefreshKeepTheirTradesAndTheRefr
     // Another lands while the quotes are on their way, and the window saves meanwhile (an
     // accepted edit, the end of the session).
     Elsewhere([](CBlotterSpace& doc) { doc.m_trades.AddTail(MakeBuy(3, "LATE", 1, 1)); });
+    Find(dlg.Document(), 1)->brokerFee = 2.5;
     ASSERT_TRUE(dlg.SavePortfolio());
     ASSERT_TRUE(PumpUntil([&] { return !dlg.IsRefreshing(); }, 10000));
 
@@ -191,6 +192,7 @@ TEST_F(CSharedFileTest, HotSyncsBeforeAndDuringARefreshKeepTheirTradesAndTheRefr
         ASSERT_EQ(saved.m_trades.GetCount(), 3u);
         ASSERT_NE(Find(saved, 1), nullptr);
         EXPECT_EQ(Find(saved, 1)->currentPrice, 12);
+        EXPECT_EQ(Find(saved, 1)->brokerFee, 2.5);
         ASSERT_NE(Find(saved, 2), nullptr);
         EXPECT_EQ(TradeSymbol(*Find(saved, 2)), "PALM");
         EXPECT_EQ(Find(saved, 2)->currentPrice, 4);
