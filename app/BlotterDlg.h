@@ -18,10 +18,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/SaveTexts.h"
 #include "app/tray/TrayNotifyIcon.h"
 #include "engine/AlertMailer.h"
 #include "engine/AlertOutbox.h"
@@ -30,6 +32,7 @@
 #include "engine/RefreshHistory.h"
 #include "grid/BlotterGrid.h"
 #include "model/BlotterSpace.h"
+#include "model/PortfolioTransaction.h"
 #include "platform/framework/Dialog.h"
 #include "platform/fs/FileStore.h"
 
@@ -46,6 +49,9 @@ struct SBlotterServices
     std::function<std::time_t()> clock;
     // The portfolio file; "info.kgw" in the current directory when empty.
     std::string strPortfolioPath;
+    // How long a save waits for another program's save of the file before it gives up
+    // (and tries again at the next save).
+    std::chrono::milliseconds lockWait = DefaultLockWait();
 };
 
 class CBlotterDlg : public CDialog
@@ -55,7 +61,10 @@ class CBlotterDlg : public CDialog
     ~CBlotterDlg() override;
 
     void LoadPortfolio();
-    void SavePortfolio();
+    // Saves under the writers' lock, merging first what another program wrote since this
+    // window last read or wrote the file. False when nothing was saved: the document stays
+    // as it is, the status line says why, and the next save tries again.
+    bool SavePortfolio();
     // One refresh: with bFetch every distinct quote of the open positions is fetched in the
     // background and applied when it has arrived (or the refresh was stopped); without it the
     // stored prices are shown at once. A fetching refresh asked for while one runs follows it.
@@ -103,6 +112,9 @@ class CBlotterDlg : public CDialog
 
   private:
     void MapEditCommands();
+    // An editing dialog ended with OK: its changes since `opened` go into the document,
+    // which is saved and read again.
+    void TakeDialogChanges(const CBlotterSpace& opened, const CBlotterSpace& edited);
     void OnCategoryChange();
     void OnRestore();
     void OnAbout(bool bAskVersion);
@@ -110,10 +122,23 @@ class CBlotterDlg : public CDialog
     void SelectCategory(const std::string& strCategory);
     void ApplyColumnWidths();
     void ShowDamagedFileMessage(const std::string& strError, const std::string& strCopy);
-    // Takes the trades and categories of an info.kgw that another program replaced since this
-    // window last read or wrote it; the window's settings stay. True when the lists changed.
+    // Takes in what another program wrote into info.kgw since this window last read or
+    // wrote it: a three-way merge of the base, the target and the file. Into m_doc the base
+    // moves on to the file's version; into a copy (saved while a refresh fetches) it
+    // stays, so the refresh's own save merges again. True when the file had changed.
     bool MergeReplacedFile(CBlotterSpace& target);
+    // The same under the lock of a save. False when the file is damaged and no copy of it
+    // could be kept: nothing may be saved over it then (strError says why).
+    bool MergeFile(const CPortfolioTransaction* pTransaction, CBlotterSpace& target, bool& bMerged,
+                   std::string& strError);
     void ShowMergedLists();
+    // The timer and the column widths after a merge changed their settings.
+    void ApplyMergedSettings(const CBlotterSpace& before);
+    void CaptureColumnWidths();
+    void ReportSaveFailure(ESaveFailure kind, const std::string& strDetail);
+    void ReportSaved();
+    // What a merge has to tell (a conflict, a damaged file kept aside).
+    void ShowSaveNote(const std::string& strText);
     void ShowRows(const RefreshResult& result);
     // A mail failure of the alert test: a desktop notification and a message box.
     void ShowMailFailure(const std::string& strText);
@@ -142,8 +167,16 @@ class CBlotterDlg : public CDialog
     CTrayNotifyIcon m_trayIcon;
     // The five total texts: position P/L, value, P/L today, realized MTD, realized YTD.
     std::string m_strTotals[kTotalTextCount];
-    // info.kgw as this window last read or wrote it.
+    // info.kgw as this window last read or wrote it: its stamp and its contents (the base of
+    // every merge).
     tf::fs::FileStamp m_fileStamp;
+    CBlotterSpace m_base;
+    // A damaged version on disk that could not be copied aside: never saved over.
+    tf::fs::FileStamp m_damagedStamp;
+    // The kinds of save failure already shown in a box since the last save that worked.
+    std::set<ESaveFailure> m_shownFailures;
+    // The status line holds what a save had to tell (cleared by the next good save).
+    bool m_bSaveStatusShown = false;
     bool m_bRefreshing = false;
     int m_nSkippedRefreshes = 0;
     bool m_bClosed = false;

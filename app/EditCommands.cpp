@@ -1,7 +1,8 @@
 // The File menu commands that open dialogs. The trade and category dialogs work on a copy of
-// the document, which comes back only on OK and is then saved and read again; the two
-// preferences dialogs change settings only (and the timer), saving nothing; the History
-// window only reads.
+// the latest document; on OK their changes are merged into the window's document as it is by
+// then (a HotSync taken in by a refresh while the dialog was open stays), which is then saved
+// and read again; the two preferences dialogs change settings only (and the timer), saving
+// nothing; the History window only reads.
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
 #include "app/HistoryDlg.h"
@@ -9,6 +10,7 @@
 #include "app/PreferencesDlg.h"
 #include "app/dialogs/EditCategoriesDlg.h"
 #include "app/dialogs/EditTradesDlg.h"
+#include "model/PortfolioMerge.h"
 
 using namespace BlotterIds;
 
@@ -21,23 +23,21 @@ void CBlotterDlg::MapEditCommands()
         CEditTradesDlg dlg(this);
         dlg.m_doc = m_doc;
         dlg.m_bShowClosed = m_doc.m_bShowClosedTrades;
+        const CBlotterSpace opened = m_doc;
         if (dlg.DoModal() != IDOK)
             return;
-        m_doc = dlg.m_doc;
-        m_doc.m_bShowClosedTrades = dlg.m_bShowClosed;
-        SavePortfolio();
-        LoadPortfolio();
+        dlg.m_doc.m_bShowClosedTrades = dlg.m_bShowClosed;
+        TakeDialogChanges(opened, dlg.m_doc);
     });
     MapCommand(kCmdEditCategories, [this] {
         if (MergeReplacedFile(m_doc))
             ShowMergedLists();
         CEditCategoriesDlg dlg(this);
         dlg.m_doc = m_doc;
+        const CBlotterSpace opened = m_doc;
         if (dlg.DoModal() != IDOK)
             return;
-        m_doc = dlg.m_doc;
-        SavePortfolio();
-        LoadPortfolio();
+        TakeDialogChanges(opened, dlg.m_doc);
     });
     MapCommand(kCmdPreferences, [this] {
         CPreferencesDlg dlg(this);
@@ -60,4 +60,21 @@ void CBlotterDlg::MapEditCommands()
         if (dlg.DoModal() == IDOK)
             dlg.StoreTo(m_doc);
     });
+}
+
+void CBlotterDlg::TakeDialogChanges(const CBlotterSpace& opened, const CBlotterSpace& edited)
+{
+    // Refreshes run while the dialog was open (timer ticks reach its loop) and may have
+    // taken in another program's trades: the dialog's edits go onto the document as it is
+    // now, not over it.
+    PortfolioMergeResult merge = MergePortfolios(opened, edited, m_doc);
+    m_doc = std::move(merge.doc);
+    if (!SavePortfolio()) {
+        // Nothing was saved: reading the file again would drop the edits. Show them.
+        ShowMergedLists();
+        return;
+    }
+    LoadPortfolio();
+    if (!merge.conflicts.empty())
+        ShowSaveNote(ConflictStatus(merge.conflicts));
 }

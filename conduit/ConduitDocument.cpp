@@ -36,13 +36,34 @@ bool MatchTrade(CBlotterSpace& doc, const TradeRecord& candidate)
         if (TradeSymbol(trade) != symbol || trade.price != candidate.price ||
             trade.quantity != candidate.quantity)
             continue;
-        std::string category = TradeCategory(candidate);
-        if (TradeCategory(trade) != category)
-            SetTradeCategory(trade, category);
-        trade.privateFlag = candidate.privateFlag;
+        RefileTrade(trade, candidate);
         return true;
     }
     return false;
+}
+
+void RefileTrade(TradeRecord& trade, const TradeRecord& candidate)
+{
+    std::string category = TradeCategory(candidate);
+    if (TradeCategory(trade) != category)
+        SetTradeCategory(trade, category);
+    trade.privateFlag = candidate.privateFlag;
+}
+
+TradeRecord* FindLiveTrade(CBlotterSpace& doc, std::int32_t id)
+{
+    for (TradeRecord& trade : doc.m_trades)
+        if (trade.id == id && trade.status != kStatusDeleted)
+            return &trade;
+    return nullptr;
+}
+
+bool HasControlCharacter(const std::string& text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
 }
 
 } // namespace tf::conduit

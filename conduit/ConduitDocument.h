@@ -19,5 +19,12 @@ bool AddCategory(CBlotterSpace& doc, const std::string& name);
 // Finds the first trade with the candidate's symbol, price and quantity (exact); gives it
 // the candidate's category and private flag and returns true, or returns false.
 bool MatchTrade(CBlotterSpace& doc, const TradeRecord& candidate);
+// What a handheld edit of a known trade's record changes: category and private flag.
+void RefileTrade(TradeRecord& trade, const TradeRecord& candidate);
+// The first trade with this id that is not marked deleted, or nullptr.
+TradeRecord* FindLiveTrade(CBlotterSpace& doc, std::int32_t id);
+// True when the text holds a control character (C0 or DEL): such a text from the handheld
+// would reach terminals, request lines and mail raw.
+bool HasControlCharacter(const std::string& text);
 
 } // namespace tf::conduit

@@ -8,6 +8,7 @@
 #include "conduit/ConduitLog.h"
 #include "conduit/HandheldRecord.h"
 #include "model/PortfolioFile.h"
+#include "model/PortfolioTransaction.h"
 #include "model/Valuation.h"
 #include "platform/synckit/SyncKit.h"
 
@@ -50,40 +51,8 @@ struct CategoryTransfer
     SkCategoryBlock block{};
     std::vector<std::uint8_t> buffer;
 };
+
 } // namespace
-
-CConduitSync::CConduitSync(CBlotterSpace& doc, Clock clock) : m_doc(doc), m_clock(std::move(clock))
-{
-}
-
-std::time_t CConduitSync::Now() const
-{
-    return m_clock ? m_clock() : std::time(nullptr);
-}
-
-void CConduitSync::Run(const ConduitProperties& properties)
-{
-    LogSync(kLogStart, kActivityStart);
-    std::uint8_t handle = OpenViewerDatabase(properties);
-    std::string path = PortfolioPath(properties);
-    bool bRead = LoadConduitPortfolio(path);
-    if (bRead) {
-        ImportHandheldRecords(properties, handle);
-        if (handle != 0 && !m_bImportComplete)
-            LogSync("The Viewer was left as it was; its changes are read again at the next "
-                    "HotSync.",
-                    kActivityWarning);
-        else
-            ExportPortfolio(properties, handle);
-    }
-    // A handheld stores its database when it is closed; a failure there loses the work.
-    if (handle != 0 && SkCloseDatabase(handle) != kSkOk)
-        LogSync("Could not save the database on the Viewer.", kActivityWarning);
-    if (bRead) {
-        bool bWritten = StoreConduitPortfolio(path);
-        LogSync(kLogConduitName, bWritten ? kActivityDone : kActivityNotSaved);
-    }
-}
 
 std::uint8_t CConduitSync::OpenViewerDatabase(const ConduitProperties& properties)
 {
@@ -110,7 +79,8 @@ bool CConduitSync::LoadConduitPortfolio(const std::string& path)
 {
     CBlotterSpace loaded;
     loaded.CopySettingsFrom(m_doc);
-    PortfolioReadResult result = ReadPortfolioFile(path, loaded);
+    PortfolioReadResult result =
+        m_pTransaction ? m_pTransaction->Read(loaded) : ReadPortfolioFile(path, loaded);
     switch (result.status) {
     case PortfolioReadStatus::Read:
         m_doc.CopyFrom(loaded);
@@ -133,7 +103,10 @@ bool CConduitSync::LoadConduitPortfolio(const std::string& path)
 
 bool CConduitSync::StoreConduitPortfolio(const std::string& path)
 {
-    return WritePortfolioFile(path, m_doc).bOk;
+    PortfolioWriteResult result =
+        m_pTransaction ? m_pTransaction->Write(m_doc) : WritePortfolioFile(path, m_doc);
+    m_strStoreError = result.errorText;
+    return result.bOk;
 }
 
 int CConduitSync::ImportHandheldRecords(const ConduitProperties& properties, std::uint8_t handle)
@@ -166,6 +139,15 @@ int CConduitSync::ImportHandheldRecords(const ConduitProperties& properties, std
         CCategory* category = nullptr;
         if (block.category != 0 && manager.FindIndex(block.category, &category) == kCatOk)
             name = category->GetName();
+        if (HasControlCharacter(TradeSymbol(record)) || HasControlCharacter(TradeCountry(record)) ||
+            HasControlCharacter(name)) {
+            LogSync(("The Viewer's record " + std::to_string(block.recordId) +
+                     " was not taken in: its symbol, country or category holds a control "
+                     "character.")
+                        .c_str(),
+                    kActivityWarning);
+            continue;
+        }
         if (!HasCategory(m_doc, name))
             AddCategory(m_doc, name);
 
@@ -175,7 +157,11 @@ int CConduitSync::ImportHandheldRecords(const ConduitProperties& properties, std
         candidate.price = record.price;
         SetTradeCategory(candidate, name);
         candidate.privateFlag = (block.attributes & kAttributePrivate) ? 1 : 0;
-        if (MatchTrade(m_doc, candidate))
+        // A record the last HotSync wrote names its trade by identifier, whatever became of
+        // the trade's quantity since; only records made on the handheld are matched by
+        // their values or taken in as new trades.
+        if (TakeKnownRecord(block.recordId, block.category, candidate) ||
+            MatchTrade(m_doc, candidate))
             continue;
 
         TradeRecord trade = MakeEmptyTrade();
@@ -304,14 +290,21 @@ int CConduitSync::WriteTradeRecords(const ConduitProperties& properties, std::ui
 {
     int result = 0;
     bool bAddedForTrades = false;
+    m_written.records.clear();
     for (TradeRecord& trade : m_doc.m_trades) {
         if (trade.closed == 1)
             continue;
         PackHandheldRecord(trade, block);
         int index = CategoryIndexFor(manager, TradeCategory(trade), bAddedForTrades);
         if (index < 0) {
+            // Every slot is taken: the trade still reaches the handheld, under "Unfiled".
+            LogSync(("Trade " + std::to_string(trade.id) + " (" + TradeSymbol(trade) +
+                     ") is shown under \"Unfiled\" on the Viewer: its category \"" +
+                     TradeCategory(trade) + "\" found no free category there.")
+                        .c_str(),
+                    kActivityWarning);
             result = 1;
-            break;
+            index = 0;
         }
         block.category = static_cast<std::int16_t>(index);
         int status = SkWriteRecord(&block);
@@ -320,6 +313,9 @@ int CConduitSync::WriteTradeRecords(const ConduitProperties& properties, std::ui
             break;
         }
         trade.status = kStatusInStep;
+        // The block is packed: its fields are copied, never bound by reference.
+        const std::uint32_t recordId = block.recordId;
+        m_written.records[recordId] = {trade.id, trade.buyDate, index};
     }
     // Categories first met on a trade must reach the handheld too, or its records would
     // point at slots without a name.

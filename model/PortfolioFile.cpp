@@ -4,6 +4,9 @@
 
 #include "model/Archive.h"
 #include "model/BlotterSpace.h"
+#include "platform/fs/Backups.h"
+#include "platform/fs/CopyAside.h"
+#include "platform/fs/FilePaths.h"
 
 const char* const kPortfolioFileName = "info.kgw";
 
@@ -40,6 +43,8 @@ class CAtomicFileSink : public CByteSink
     tf::fs::CAtomicFile& m_file;
 };
 
+constexpr const char* kDamagedSuffix = ".damaged-";
+
 std::string DamagedCopyName(const std::string& path)
 {
     std::time_t now = std::time(nullptr);
@@ -48,7 +53,7 @@ std::string DamagedCopyName(const std::string& path)
     char stamp[32];
     // The stamp always fits; should the clock give a year strftime cannot show, the seconds do.
     std::string base =
-        path + ".damaged-" +
+        path + kDamagedSuffix +
         (std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) != 0 ? std::string(stamp)
                                                                           : std::to_string(now));
     // Two damaged reads within a second keep both copies.
@@ -71,12 +76,12 @@ std::string ReadDocument(CByteSource& source, CBlotterSpace& doc)
     }
     return {};
 }
-} // namespace
 
-PortfolioReadResult ReadPortfolioFile(const std::string& path, CBlotterSpace& doc)
+// Opens and reads the file; the file stays open so that a damaged version can be copied
+// as it was read.
+PortfolioReadResult ReadOpen(const std::string& path, tf::fs::CInputFile& file, CBlotterSpace& doc)
 {
     PortfolioReadResult result;
-    tf::fs::CInputFile file;
     if (!file.Open(path)) {
         result.status = PortfolioReadStatus::Missing;
         result.errorText = file.ErrorText();
@@ -87,27 +92,64 @@ PortfolioReadResult ReadPortfolioFile(const std::string& path, CBlotterSpace& do
     doc.m_categories.clear();
     CInputFileSource source(file);
     result.errorText = ReadDocument(source, doc);
-    file.Close();
-    if (result.errorText.empty()) {
-        result.status = PortfolioReadStatus::Read;
-        return result;
-    }
-    result.status = PortfolioReadStatus::Damaged;
-    std::string copy = DamagedCopyName(path);
-    std::string copyError;
-    if (tf::fs::CopyFileAside(path, copy, &copyError))
-        result.damagedCopy = copy;
-    else
-        result.errorText += "; could not keep a copy: " + copyError;
+    result.status =
+        result.errorText.empty() ? PortfolioReadStatus::Read : PortfolioReadStatus::Damaged;
     return result;
 }
 
-PortfolioWriteResult WritePortfolioFile(const std::string& path, CBlotterSpace& doc)
+// Keeps the damaged version's bytes beside the file: the name of a copy already holding
+// them, or a new copy.
+void KeepDamagedCopy(const std::string& path, tf::fs::CInputFile& file, PortfolioReadResult& result)
+{
+    const std::string target = tf::fs::ResolveLinks(path);
+    std::string existing = tf::fs::FindIdenticalCopy(file, target, kDamagedSuffix);
+    if (!existing.empty()) {
+        result.damagedCopy = existing;
+        return;
+    }
+    std::string copy = DamagedCopyName(target);
+    std::string copyError;
+    if (tf::fs::CopyOpenFileAside(file, copy, &copyError))
+        result.damagedCopy = copy;
+    else
+        result.errorText += "; could not keep a copy: " + copyError;
+}
+} // namespace
+
+PortfolioReadResult ReadPortfolioFile(const std::string& path, CBlotterSpace& doc)
+{
+    tf::fs::CInputFile file;
+    PortfolioReadResult result = ReadOpen(path, file, doc);
+    if (result.status == PortfolioReadStatus::Damaged)
+        KeepDamagedCopy(path, file, result);
+    return result;
+}
+
+bool PortfolioReadsWhole(const std::string& path)
+{
+    tf::fs::CInputFile file;
+    CBlotterSpace doc;
+    return ReadOpen(path, file, doc).status == PortfolioReadStatus::Read;
+}
+
+std::string NewestWholeBackup(const std::string& path)
+{
+    const std::string target = tf::fs::ResolveLinks(path);
+    for (int n = 1; n <= tf::fs::kPortfolioBackups; ++n) {
+        std::string backup = tf::fs::BackupPath(target, n);
+        if (PortfolioReadsWhole(backup))
+            return backup;
+    }
+    return {};
+}
+
+PortfolioWriteResult WritePortfolioFile(const std::string& path, CBlotterSpace& doc, int nBackups)
 {
     PortfolioWriteResult result;
     doc.m_dFileVersion = kProgramVersion;
     tf::fs::CAtomicFile file;
-    if (!file.Open(path)) {
+    file.KeepBackups(nBackups);
+    if (!file.Open(tf::fs::ResolveLinks(path))) {
         result.errorText = file.ErrorText();
         return result;
     }

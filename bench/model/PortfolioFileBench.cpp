@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/model/BenchPortfolio.h"
 #include "model/BlotterSpace.h"
 #include "model/PortfolioFile.h"
 #include "tests/support/tempdir/TempDir.h"
@@ -20,19 +21,7 @@ const std::string& BenchPath()
     static const tf::test::CTempDir folder("tf-bench");
     static const std::string path = [] {
         std::string p = folder.File("info.kgw");
-        CBlotterSpace doc;
-        doc.AddDefaultCategories();
-        for (int i = 1; i <= kTrades; ++i) {
-            TradeRecord t = MakeEmptyTrade();
-            t.id = i;
-            t.recordIndex = i;
-            SetTradeSymbol(t, "SYM" + std::to_string(i % 997));
-            SetTradeCategory(t, "Business");
-            SetTradeCountry(t, "United States");
-            t.quantity = i;
-            t.price = 10.0 + i % 50;
-            doc.m_trades.AddTail(t);
-        }
+        CBlotterSpace doc = MakeBenchPortfolio(kTrades);
         WritePortfolioFile(p, doc);
         return p;
     }();

@@ -7,19 +7,19 @@
 #include <unistd.h>
 #include <utility>
 
+#include "platform/fs/Backups.h"
+#include "platform/fs/FilePaths.h"
+
 namespace tf::fs {
 
 namespace {
+// A new portfolio holds a person's finances: readable by its owner only.
+constexpr mode_t kNewFileMode = 0600;
+
 FaultHook& Hook()
 {
     static FaultHook hook;
     return hook;
-}
-
-bool Injected(FileOp op)
-{
-    const FaultHook& hook = Hook();
-    return hook && hook(op);
 }
 
 FileStamp StampOf(const struct stat& st)
@@ -32,26 +32,22 @@ FileStamp StampOf(const struct stat& st)
     stamp.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return stamp;
 }
-
-std::string DirectoryOf(const std::string& path)
-{
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-std::string DescribeError(const char* what, const std::string& path, int err)
-{
-    return std::string(what) + " " + path + ": " + std::strerror(err);
-}
 } // namespace
 
 void SetFaultHook(FaultHook hook)
 {
     Hook() = std::move(hook);
+}
+
+bool FaultInjected(FileOp op)
+{
+    const FaultHook& hook = Hook();
+    return hook && hook(op);
+}
+
+std::string DescribeError(const char* what, const std::string& path, int err)
+{
+    return std::string(what) + " " + path + ": " + std::strerror(err);
 }
 
 FileStamp StampFile(const std::string& path)
@@ -110,6 +106,15 @@ long CInputFile::Read(void* data, std::size_t size)
     }
 }
 
+bool CInputFile::Rewind()
+{
+    if (m_fd < 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
+        m_strError = std::string("Cannot read again: ") + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 void CInputFile::Close()
 {
     if (m_fd >= 0)
@@ -133,20 +138,28 @@ bool CAtomicFile::Open(const std::string& path)
 {
     Abort();
     m_strPath = path;
-    m_strTemp = path + ".tmp-" + std::to_string(::getpid());
+    m_strTemp = TemporaryPathFor(path, static_cast<long>(::getpid()));
     // The new file takes the old one's permissions, so a private portfolio stays private.
-    mode_t mode = 0644;
+    mode_t mode = kNewFileMode;
     struct stat st
     {
     };
     if (::stat(path.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
-    m_fd = ::open(m_strTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    // O_EXCL and O_NOFOLLOW: whatever already has the temporary name, a link someone
+    // planted there included, is refused rather than written through.
+    m_fd = ::open(m_strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  kNewFileMode);
     if (m_fd < 0) {
         int err = errno;
-        m_strTemp.clear();
-        return Fail("Cannot create a file beside", err);
+        std::string temp = m_strTemp;
+        m_strTemp.clear(); // not ours: never removed by Abort
+        m_strError = DescribeError("Cannot create", temp, err);
+        return false;
     }
+    // The mode given to open is cut by the umask; the old file's mode is set as it was.
+    if (::fchmod(m_fd, mode) != 0)
+        return Fail("Cannot set the permissions of a file beside", errno);
     return true;
 }
 
@@ -154,7 +167,7 @@ bool CAtomicFile::Write(const void* data, std::size_t size)
 {
     if (m_fd < 0)
         return false;
-    if (Injected(FileOp::Write))
+    if (FaultInjected(FileOp::Write))
         return Fail("Cannot write", EIO);
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
@@ -174,7 +187,7 @@ bool CAtomicFile::Commit()
 {
     if (m_fd < 0)
         return false;
-    if (Injected(FileOp::Sync))
+    if (FaultInjected(FileOp::Sync))
         return Fail("Cannot flush", EIO);
     if (::fsync(m_fd) != 0)
         return Fail("Cannot flush", errno);
@@ -188,7 +201,15 @@ bool CAtomicFile::Commit()
         return Fail("Cannot close", errno);
     }
     m_fd = -1;
-    if (Injected(FileOp::Rename))
+    if (m_nBackups > 0) {
+        std::string backupError;
+        if (!RotateBackups(m_strPath, m_nBackups, &backupError)) {
+            m_strError = backupError;
+            Abort();
+            return false;
+        }
+    }
+    if (FaultInjected(FileOp::Rename))
         return Fail("Cannot replace", EIO);
     if (::rename(m_strTemp.c_str(), m_strPath.c_str()) != 0)
         return Fail("Cannot replace", errno);
@@ -211,49 +232,6 @@ void CAtomicFile::Abort()
     if (!m_strTemp.empty())
         ::unlink(m_strTemp.c_str());
     m_strTemp.clear();
-}
-
-bool CopyFileAside(const std::string& from, const std::string& to, std::string* error)
-{
-    if (FileExists(to)) {
-        if (error)
-            *error = "File exists: " + to;
-        return false;
-    }
-    CInputFile in;
-    if (!in.Open(from)) {
-        if (error)
-            *error = in.ErrorText();
-        return false;
-    }
-    CAtomicFile out;
-    if (!out.Open(to)) {
-        if (error)
-            *error = out.ErrorText();
-        return false;
-    }
-    char buffer[65536];
-    for (;;) {
-        long n = in.Read(buffer, sizeof buffer);
-        if (n < 0) {
-            if (error)
-                *error = in.ErrorText();
-            return false;
-        }
-        if (n == 0)
-            break;
-        if (!out.Write(buffer, static_cast<std::size_t>(n))) {
-            if (error)
-                *error = out.ErrorText();
-            return false;
-        }
-    }
-    if (!out.Commit()) {
-        if (error)
-            *error = out.ErrorText();
-        return false;
-    }
-    return true;
 }
 
 } // namespace tf::fs

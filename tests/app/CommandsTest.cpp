@@ -1,6 +1,4 @@
 // The File menu's editing commands as the window runs them.
-#include <QTimer>
-
 #include "app/PagerPrefsDlg.h"
 #include "app/PreferencesDlg.h"
 #include "app/dialogs/EditCategoriesDlg.h"

@@ -16,6 +16,7 @@ namespace tf::conduit::test {
 namespace {
 
 using synckit::StoredRecord;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
@@ -275,7 +276,7 @@ TEST_F(SyncProcedure, SixteenDocumentCategoriesRefuseANewNameButTheTradeKeepsIt)
     EXPECT_EQ(Viewer().records[0].category, 1);
 }
 
-TEST_F(SyncProcedure, FullHandheldRefusesMoreCategoriesAndStopsWritingTrades)
+TEST_F(SyncProcedure, FullHandheldFilesATradeWithoutASlotUnderUnfiledAndWritesTheRest)
 {
     m_doc.m_categories = {"All", "Unfiled", "Mine", "Yours"};
     m_doc.m_trades.AddTail(MakeTrade(1, "ONE", 1, 1, "Mine"));
@@ -293,15 +294,25 @@ TEST_F(SyncProcedure, FullHandheldRefusesMoreCategoriesAndStopsWritingTrades)
 
     EXPECT_EQ(SlotNames(Viewer())[15], "Mine");
     EXPECT_EQ(Viewer().appInfo[258 + 15], 15) << "identifiers stay below 16";
-    // "Yours" found no slot: its trade and the ones after it were not written.
-    ASSERT_EQ(Viewer().records.size(), 2u);
+    // "Yours" found no slot: its trade is shown under "Unfiled", and the ones after it are
+    // still written.
+    ASSERT_EQ(Viewer().records.size(), 4u);
     EXPECT_EQ(TradeSymbol(Unpack(Viewer().records[0])), "ONE");
     EXPECT_EQ(Viewer().records[0].category, 15);
-    EXPECT_EQ(TradeSymbol(Unpack(Viewer().records[1])), kSummarySymbol);
+    EXPECT_EQ(TradeSymbol(Unpack(Viewer().records[1])), "TWO");
+    EXPECT_EQ(Viewer().records[1].category, 0);
+    EXPECT_EQ(TradeSymbol(Unpack(Viewer().records[2])), "THREE");
+    EXPECT_EQ(Viewer().records[2].category, 15);
+    EXPECT_EQ(TradeSymbol(Unpack(Viewer().records[3])), kSummarySymbol);
     std::vector<int> statuses;
     for (const TradeRecord& trade : m_doc.m_trades)
         statuses.push_back(trade.status);
-    EXPECT_THAT(statuses, ElementsAre(0, 2, 2));
+    EXPECT_THAT(statuses, ElementsAre(0, 0, 0));
+    // The desktop keeps the trade's own category; the log names the trade.
+    EXPECT_EQ(TradeCategory(*(m_doc.m_trades.begin() + 1)), "Yours");
+    EXPECT_THAT(Log(), Contains(Pair("Trade 2 (TWO) is shown under \"Unfiled\" on the Viewer: "
+                                     "its category \"Yours\" found no free category there.",
+                                     10)));
 }
 
 TEST_F(SyncProcedure, CategoryIdentifierCounterRefusesPastFifteen)

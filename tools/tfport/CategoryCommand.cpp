@@ -1,11 +1,12 @@
 // category list|add|remove|rename: the category dialog's rules from the terminal, and a
-// rename, which the dialog does not have. Each change loads the document, applies one rule
-// and saves.
+// rename, which the dialog does not have. Each change is one locked transaction: it reads
+// the document, applies one rule and saves.
 #include <map>
 #include <ostream>
 
 #include "model/CategoryRules.h"
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 void RequireCount(const CCommandLine& line, std::size_t count)
@@ -38,7 +39,7 @@ int List(const CBlotterSpace& doc, std::ostream& out)
         if (trade.status != kStatusDeleted)
             ++trades[TradeCategory(trade)];
     for (const std::string& name : doc.m_categories) {
-        out << name;
+        out << TerminalText(name);
         if (name == kCategoryAll)
             out << " (every trade)";
         else
@@ -59,7 +60,8 @@ int CmdCategory(const CCommandLine& line, std::ostream& out)
         RequireCount(line, 1);
         return List(LoadForCommand(path), out);
     }
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(path);
+    CBlotterSpace& doc = portfolio.Doc();
     if (action == "add") {
         RequireCount(line, 2);
         const std::string& name = line.positional[1];
@@ -67,8 +69,8 @@ int CmdCategory(const CCommandLine& line, std::ostream& out)
         CategoryResult result = AddTradeCategory(doc, name);
         if (result.Refused())
             throw CCommandError{result.caption + ": " + result.message};
-        SaveForCommand(path, doc);
-        out << "Added category " << name << "\n";
+        portfolio.Save();
+        out << "Added category " << TerminalText(name) << "\n";
         return 0;
     }
     if (action == "remove") {
@@ -79,8 +81,8 @@ int CmdCategory(const CCommandLine& line, std::ostream& out)
         for (const TradeRecord& trade : doc.m_trades)
             moved += TradeCategory(trade) == name ? 1 : 0;
         RemoveTradeCategory(doc, name);
-        SaveForCommand(path, doc);
-        out << "Removed category " << name << "; " << moved << " trade(s) moved to "
+        portfolio.Save();
+        out << "Removed category " << TerminalText(name) << "; " << moved << " trade(s) moved to "
             << kCategoryUnfiled << "\n";
         return 0;
     }
@@ -91,8 +93,8 @@ int CmdCategory(const CCommandLine& line, std::ostream& out)
         RequireExisting(doc, from);
         RequireNewName(doc, to);
         RenameTradeCategory(doc, from, to);
-        SaveForCommand(path, doc);
-        out << "Renamed category " << from << " to " << to << "\n";
+        portfolio.Save();
+        out << "Renamed category " << TerminalText(from) << " to " << TerminalText(to) << "\n";
         return 0;
     }
     throw CCommandError{"usage: tfport " + CommandSynopsis("category"), 2};

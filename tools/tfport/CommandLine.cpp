@@ -148,13 +148,13 @@ std::int32_t TradeDate(const CCommandLine& line)
     return when;
 }
 
-CBlotterSpace LoadForCommand(const std::string& path)
+namespace {
+// The read of every command, with or without the lock: a missing or damaged file ends it.
+void RequireWhole(const std::string& path, const PortfolioReadResult& result)
 {
-    CBlotterSpace doc;
-    PortfolioReadResult result = ReadPortfolioFile(path, doc);
     switch (result.status) {
     case PortfolioReadStatus::Read:
-        return doc;
+        return;
     case PortfolioReadStatus::Missing:
         throw CCommandError{"cannot read " + path + " (" + result.errorText +
                             "); \"tfport init\" makes a new portfolio"};
@@ -163,16 +163,62 @@ CBlotterSpace LoadForCommand(const std::string& path)
     }
     std::string text = path + " is damaged: " + result.errorText;
     if (!result.damagedCopy.empty())
-        text += "; a copy was kept as " + result.damagedCopy;
+        text += "; its bytes are kept in " + result.damagedCopy;
+    std::string backup = NewestWholeBackup(path);
+    if (!backup.empty())
+        text += "; the newest backup that reads whole is " + backup + " (\"tfport --file " +
+                backup + " show\" shows it; copy it over " + path + " to go back to it)";
+    else
+        text += "; no backup of it reads whole";
     throw CCommandError{text};
 }
 
-void SaveForCommand(const std::string& path, CBlotterSpace& doc)
+void BeginOrGiveUp(CPortfolioTransaction& transaction)
 {
-    PortfolioWriteResult result = WritePortfolioFile(path, doc);
+    const std::chrono::milliseconds wait = DefaultLockWait();
+    if (transaction.Begin(wait))
+        return;
+    if (!transaction.Busy())
+        throw CCommandError{transaction.ErrorText() + "; nothing was changed"};
+    throw CCommandError{transaction.ErrorText() + "; gave up after " + SecondsText(wait) +
+                            " seconds and changed nothing (try again when it is done)",
+                        kExitBusy};
+}
+
+void SaveOrFail(CPortfolioTransaction& transaction, CBlotterSpace& doc)
+{
+    PortfolioWriteResult result = transaction.Write(doc);
     if (!result.bOk)
-        throw CCommandError{"cannot save " + path + ": " + result.errorText +
+        throw CCommandError{"cannot save " + transaction.Path() + ": " + result.errorText +
                             " (the file on disk is unchanged)"};
+}
+} // namespace
+
+CBlotterSpace LoadForCommand(const std::string& path)
+{
+    CBlotterSpace doc;
+    RequireWhole(path, ReadPortfolioFile(path, doc));
+    return doc;
+}
+
+CLockedPortfolio::CLockedPortfolio(const std::string& path) : m_transaction(path)
+{
+    BeginOrGiveUp(m_transaction);
+    RequireWhole(path, m_transaction.Read(m_doc));
+}
+
+void CLockedPortfolio::Save()
+{
+    SaveOrFail(m_transaction, m_doc);
+}
+
+void CreatePortfolio(const std::string& path, CBlotterSpace& doc)
+{
+    CPortfolioTransaction transaction(path);
+    BeginOrGiveUp(transaction);
+    if (tf::fs::FileExists(transaction.Target()))
+        throw CCommandError{path + " already exists; it was left as it is"};
+    SaveOrFail(transaction, doc);
 }
 
 std::string PortfolioPath(const CCommandLine& line)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/BlotterSpace.h"
+#include "model/PortfolioTransaction.h"
 
 class CLocaleText;
 
@@ -25,14 +26,19 @@ struct CCommandLine
 };
 
 // A failure that ends the command: printed as "tfport: <text>" and exit status 1 (2 for a
-// usage error). The text is Windows-1252 like every other output, unless bLocaleText says
-// it already holds text in the locale's encoding (a character it could not convert).
+// usage error, kExitBusy when another program held the portfolio too long). The text is
+// Windows-1252 like every other output, unless bLocaleText says it already holds text in the
+// locale's encoding (a character it could not convert).
 struct CCommandError
 {
     std::string text;
     int exitCode = 1;
     bool bLocaleText = false;
 };
+
+// The exit status of a command that gave up waiting for another writer and changed nothing;
+// "try again later" by the sysexits convention, so a script can tell it from a refusal.
+constexpr int kExitBusy = 75;
 
 // Splits argv. Options that take a value are named in valued; "--name=value" works too.
 // "-h" is the flag "--help".
@@ -55,10 +61,28 @@ int RequireTradeId(const std::string& text);
 std::int32_t TradeDate(const CCommandLine& line);
 std::int32_t Now();
 
-// Reads the portfolio file; a missing or damaged file is an error (nothing is written).
+// Reads the portfolio file for a command that only reads (no lock: a save replaces the file
+// by rename, so a reader sees one whole version); a missing or damaged file is an error.
 CBlotterSpace LoadForCommand(const std::string& path);
-// Saves atomically; a failure is an error.
-void SaveForCommand(const std::string& path, CBlotterSpace& doc);
+
+// The read-change-write of every command that writes: the writers' lock from the read to
+// the save, so no other program's change can fall between them and be lost. The
+// constructor waits for the lock (DefaultLockWait) and reads; Save saves. Every failure is
+// a CCommandError, and the file is then as it was.
+class CLockedPortfolio
+{
+  public:
+    explicit CLockedPortfolio(const std::string& path);
+    CBlotterSpace& Doc() { return m_doc; }
+    void Save();
+
+  private:
+    CPortfolioTransaction m_transaction;
+    CBlotterSpace m_doc;
+};
+
+// The one way a new portfolio is written: under the lock, and never over an existing file.
+void CreatePortfolio(const std::string& path, CBlotterSpace& doc);
 
 // The portfolio file the command works on: --file or info.kgw in the current folder.
 std::string PortfolioPath(const CCommandLine& line);

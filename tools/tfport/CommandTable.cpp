@@ -157,7 +157,9 @@ void PrintUsage(std::ostream& out)
     for (const STfportCommand& command : TfportCommands())
         out << "  " << std::left << std::setw(kNameWidth) << command.name << command.summary
             << "\n";
-    out << "\nThe portfolio is info.kgw in the current folder unless --file names another.\n";
+    out << "\nThe portfolio is info.kgw in the current folder unless --file names another.\n"
+        << "Commands that change the file wait up to 10 seconds (TALLYFERN_LOCK_WAIT=SECONDS) for\n"
+        << "another program's save of it; then they change nothing and exit with status 75.\n";
 }
 
 void PrintCommandHelp(const STfportCommand& command, std::ostream& out)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/text/DateTexts.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 // Shortest text that reads back as the same double, in every locale. A value that is not
@@ -57,6 +58,8 @@ std::vector<Field> Fields(const TradeRecord& t)
 }
 } // namespace
 
+// A JSON string; every control character, C1 ones included, as a \u escape so that the
+// output is also safe to print.
 std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
@@ -78,7 +81,7 @@ std::string JsonString(const std::string& text)
             out += "\\t";
             break;
         default:
-            if (c < 0x20) {
+            if (IsControlByte(c)) {
                 constexpr const char* kHexDigits = "0123456789abcdef";
                 out += "\\u00";
                 out += kHexDigits[c >> 4];
@@ -91,9 +94,11 @@ std::string JsonString(const std::string& text)
     return out + "\"";
 }
 
-std::string CsvField(const std::string& text)
+// CSV has no escapes of its own: control characters are shown as the terminal shows them.
+std::string CsvField(const std::string& value)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    std::string text = EscapeControls(value);
+    if (text.find_first_of(",\"") == std::string::npos)
         return text;
     std::string out = "\"";
     for (char c : text) {

@@ -11,6 +11,7 @@
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/ExportFormats.h"
 #include "tools/tfport/HistoryOutput.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 
@@ -179,7 +180,7 @@ int CmdHistoryImport(const CCommandLine& line, std::ostream& out)
         << " symbol(s) from " << IsoDateText(summary.first) << " to " << IsoDateText(summary.last)
         << " into " << strHistory << "\n";
     for (const std::string& strSymbol : summary.notInPortfolio)
-        std::cerr << "tfport: note: no trade of the portfolio is in " << strSymbol
+        std::cerr << "tfport: note: no trade of the portfolio is in " << TerminalText(strSymbol)
                   << "; its closes are kept but count in no value\n";
     return 0;
 }
@@ -201,7 +202,7 @@ int CmdHistory(const CCommandLine& line, std::ostream& out)
     if (const auto symbol = line.Option("--symbol")) {
         const std::string& strSymbol = *symbol;
         return ShowSeries<SPricePoint>(
-            strHistory, format, "No prices of " + *symbol + " in the price history",
+            strHistory, format, "No prices of " + TerminalText(*symbol) + " in the price history",
             [&](CHistoryDb& db, std::vector<SPricePoint>& points) {
                 return QueryPriceSeries(db, strSymbol, range, bDaily, points);
             },

@@ -8,6 +8,7 @@
 #include "platform/text/FormatAmount.h"
 #include "platform/text/Numbers.h"
 #include "tools/tfport/ExportFormats.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 
@@ -33,15 +34,16 @@ std::string PlainText(const SHistoryCell& cell)
 
 std::string TableText(const SHistoryCell& cell)
 {
-    return cell.kind == EKind::Amount ? FormatAmount(cell.value, cell.nDecimals) : PlainText(cell);
+    if (cell.kind == EKind::Amount)
+        return FormatAmount(cell.value, cell.nDecimals);
+    return cell.kind == EKind::Text ? TerminalText(cell.text) : PlainText(cell);
 }
 
-// Characters on a terminal: UTF-8 continuation bytes take no column.
-std::size_t Columns(const std::string& utf8)
+// Characters on a terminal: the texts are Windows-1252, one byte a character, until the
+// output stream converts them.
+std::size_t Columns(const std::string& windows1252)
 {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return windows1252.size();
 }
 
 void WriteTable(const std::vector<SHistoryColumn>& columns,

@@ -1,6 +1,7 @@
 // import FILE [--dry-run]: trades from a CSV file, checked whole before the one save.
 // Loads the document, applies the import, saves once.
 #include <iostream>
+#include <optional>
 #include <ostream>
 
 #include "model/TradeImport.h"
@@ -10,6 +11,7 @@
 #include "platform/text/FormatAmount.h"
 #include "platform/text/LocaleText.h"
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 // An export takes about 200 bytes a trade: this is well over 100,000 trades, more than anyone
@@ -70,13 +72,14 @@ void PrintTrade(const CBlotterSpace& doc, const CBuyFees& units, std::int32_t id
     doc.FindTrade(id, t);
     // A buy as it was bought, before the sales in the same file took from it.
     out << verb << " trade " << t.id << ": " << (t.isSell ? "sell " : "buy ")
-        << FormatAmount(t.isSell ? t.quantity : units.Bought(t), 2) << " " << TradeSymbol(t)
-        << " at " << FormatAmount(t.price, 4) << " on "
+        << FormatAmount(t.isSell ? t.quantity : units.Bought(t), 2) << " "
+        << TerminalText(TradeSymbol(t)) << " at " << FormatAmount(t.price, 4) << " on "
         << IsoLocalTime(t.isSell ? t.sellDate : t.buyDate);
     if (t.isSell)
         out << " from trade " << t.refId;
     else
-        out << " (" << TradeCategory(t) << ", " << TradeCountry(t) << ")";
+        out << " (" << TerminalText(TradeCategory(t)) << ", " << TerminalText(TradeCountry(t))
+            << ")";
     out << "\n";
 }
 
@@ -95,16 +98,23 @@ int CmdImport(const CCommandLine& line, std::ostream& out)
     const std::string text = Windows1252Text(file, ReadImportFile(file));
 
     std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    // A dry run only reads; an import holds the writers' lock from its read to its save.
+    std::optional<CLockedPortfolio> portfolio;
+    CBlotterSpace readOnly;
+    if (dryRun)
+        readOnly = LoadForCommand(path);
+    else
+        portfolio.emplace(path);
+    CBlotterSpace& doc = portfolio ? portfolio->Doc() : readOnly;
     SImportResult result = ImportTradesCsv(doc, text);
     if (!result.bOk)
         throw CCommandError{result.error + " (nothing was imported)"};
-    if (!dryRun && !result.addedIds.empty())
-        SaveForCommand(path, doc);
+    if (portfolio && !result.addedIds.empty())
+        portfolio->Save();
 
     const char* verb = dryRun ? "Would add" : "Added";
     for (const std::string& category : result.addedCategories)
-        out << verb << " category " << category << "\n";
+        out << verb << " category " << TerminalText(category) << "\n";
     const CBuyFees units(doc);
     for (std::int32_t id : result.addedIds)
         PrintTrade(doc, units, id, verb, out);

@@ -11,6 +11,7 @@
 #include "platform/keyring/SecretStore.h"
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/PasswordPrompt.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 
@@ -79,11 +80,11 @@ int MailTest(const CBlotterSpace& doc, std::ostream& out)
     CTestMailResult result =
         SendTestMail(doc, MakeSmtpAlertMailerFactory(KeyringSmtpPassword), std::time(nullptr));
     for (const std::string& text : result.m_failures)
-        std::cerr << "tfport: mail: " << text << "\n";
+        std::cerr << "tfport: mail: " << EscapeControls(text) << "\n";
     if (!result.m_bSent)
         return kMailFailedExit;
-    out << "Sent \"" << kTestMailSubject << "\" to " << doc.m_strPagerAddress << " through "
-        << doc.m_strSmtpServer << "\n"
+    out << "Sent \"" << kTestMailSubject << "\" to " << TerminalText(doc.m_strPagerAddress)
+        << " through " << TerminalText(doc.m_strSmtpServer) << "\n"
         << "Server: " << MailPrintable(result.m_sLastReply) << "\n";
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "platform/text/LocaleText.h"
 #include "platform/text/ProgramVersion.h"
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 int Run(int argc, char** argv, const CLocaleText& locale, std::ostream& rawErr)
@@ -32,7 +33,7 @@ int Run(int argc, char** argv, const CLocaleText& locale, std::ostream& rawErr)
             return line.command.empty() && !line.HasFlag("--help") ? 2 : 0;
         }
         if (!command) {
-            std::cerr << "tfport: unknown command \"" << line.command << "\"\n";
+            std::cerr << "tfport: unknown command \"" << EscapeControls(line.command) << "\"\n";
             PrintUsage(std::cerr);
             return 2;
         }
@@ -42,7 +43,11 @@ int Run(int argc, char** argv, const CLocaleText& locale, std::ostream& rawErr)
         }
         return command->run(line, std::cout);
     } catch (const CCommandError& error) {
-        (error.bLocaleText ? rawErr : std::cerr) << "tfport: " << error.text << "\n";
+        // Messages quote what the user typed and what the file holds: controls escaped.
+        if (error.bLocaleText)
+            rawErr << "tfport: " << EscapeLocaleControls(error.text) << "\n";
+        else
+            std::cerr << "tfport: " << EscapeControls(error.text, true) << "\n";
         return error.exitCode;
     }
 }

@@ -9,16 +9,15 @@
 #include "platform/text/Numbers.h"
 #include "tools/tfport/Commands.h"
 #include "tools/tfport/ExportFormats.h"
+#include "tools/tfport/TerminalText.h"
 
 int CmdInit(const CCommandLine& line, std::ostream& out)
 {
     std::string path = PortfolioPath(line);
-    if (tf::fs::FileExists(path))
-        throw CCommandError{path + " already exists; it was left as it is"};
     CBlotterSpace doc;
     doc.m_strCategoryFilter = kCategoryAll;
     doc.AddDefaultCategories();
-    SaveForCommand(path, doc);
+    CreatePortfolio(path, doc);
     out << "Wrote a new portfolio to " << path << "\n";
     return 0;
 }
@@ -65,8 +64,8 @@ int CmdShow(const CCommandLine& line, std::ostream& out)
     out << "Settings\n"
         << "  Refresh automatically:   " << YesNo(doc.m_bAutoRefresh) << ", every "
         << doc.m_nRefreshMinutes << " minutes\n"
-        << "  Category shown:          " << doc.m_strCategoryFilter << "\n"
-        << "  Base country:            " << doc.m_strBaseCountry << "\n"
+        << "  Category shown:          " << TerminalText(doc.m_strCategoryFilter) << "\n"
+        << "  Base country:            " << TerminalText(doc.m_strBaseCountry) << "\n"
         << "  Deduct brokerage:        " << YesNo(doc.m_bDeductBrokerage) << "\n"
         << "  Use bid for options:     " << YesNo(doc.m_bUseBidForOptions) << "\n"
         << "  Check version:           " << YesNo(doc.m_bCheckVersion) << "\n"
@@ -74,9 +73,9 @@ int CmdShow(const CCommandLine& line, std::ostream& out)
         << "  Show closed trades:      " << YesNo(doc.m_bShowClosedTrades) << "\n"
         << "  Pager alerts:            " << YesNo(doc.m_bPagerAlerts) << " at "
         << doc.m_nAlertPercent << "%\n"
-        << "  SMTP server:             " << doc.m_strSmtpServer << "\n"
-        << "  Mail from:               " << doc.m_strMailFrom << "\n"
-        << "  Pager address:           " << doc.m_strPagerAddress << "\n"
+        << "  SMTP server:             " << TerminalText(doc.m_strSmtpServer) << "\n"
+        << "  Mail from:               " << TerminalText(doc.m_strMailFrom) << "\n"
+        << "  Pager address:           " << TerminalText(doc.m_strPagerAddress) << "\n"
         << "  Column widths:          ";
     for (int width : doc.m_nColumnWidth)
         out << " " << width;
@@ -92,16 +91,17 @@ int CmdShow(const CCommandLine& line, std::ostream& out)
     for (const TradeRecord& t : doc.m_trades) {
         std::string state = t.isSell ? "sale" : (t.closed ? "closed" : "open");
         out << std::right << std::setw(4) << t.id << std::setw(5) << t.refId << " " << std::left
-            << std::setw(5) << (t.isSell ? "sell" : "buy") << " " << std::setw(11) << TradeSymbol(t)
-            << std::right << std::setw(14) << FormatAmount(t.quantity, 2) << std::setw(14)
-            << FormatAmount(t.price, 4) << std::setw(10) << FormatAmount(t.brokerFee, 2) << "  "
-            << std::left << std::setw(16) << TradeCategory(t) << std::setw(16) << TradeCountry(t)
+            << std::setw(5) << (t.isSell ? "sell" : "buy") << " " << std::setw(11)
+            << TerminalText(TradeSymbol(t)) << std::right << std::setw(14)
+            << FormatAmount(t.quantity, 2) << std::setw(14) << FormatAmount(t.price, 4)
+            << std::setw(10) << FormatAmount(t.brokerFee, 2) << "  " << std::left << std::setw(16)
+            << TerminalText(TradeCategory(t)) << std::setw(16) << TerminalText(TradeCountry(t))
             << std::setw(14) << ShortDate(t.buyDate) << std::setw(14) << ShortDate(t.sellDate)
             << state << ", " << StatusName(t.status) << "\n";
     }
     out << "\nCategories (" << doc.m_categories.size() << ")\n";
     for (const std::string& category : doc.m_categories)
-        out << "  " << category << "\n";
+        out << "  " << TerminalText(category) << "\n";
     return 0;
 }
 

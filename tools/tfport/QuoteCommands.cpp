@@ -13,11 +13,13 @@
 #include "engine/AlertTexts.h"
 #include "engine/RefreshCycle.h"
 #include "engine/RefreshHistory.h"
+#include "model/PortfolioMerge.h"
 #include "platform/keyring/SecretStore.h"
 #include "platform/text/BlotterHeadings.h"
 #include "platform/text/Numbers.h"
 #include "quotes/FetchQuote.h"
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 const char* ResultName(int result)
@@ -118,20 +120,24 @@ int CmdQuote(const CCommandLine& line, std::ostream& out)
         << "price  " << FormatFixed(reply.dPrice, 4) << "\n"
         << "change " << FormatFixed(reply.dChange, 4) << "\n";
     if (!reply.Ok())
-        std::cerr << "tfport: " << request.strSymbol << ": " << reply.Reason() << "\n";
+        std::cerr << "tfport: " << EscapeControls(request.strSymbol) << ": "
+                  << EscapeControls(reply.Reason()) << "\n";
     return reply.Ok() ? 0 : 1;
 }
 
 int CmdRefresh(const CCommandLine& line, std::ostream& out)
 {
     std::string path = PortfolioPath(line);
+    // Quotes are fetched from a copy read without the lock: a slow quote server must not
+    // keep every other writer waiting. Only the prices are then put into the file, under
+    // the lock, into what it holds by then.
     SQuoteBatchOptions options = QuoteBatchOptionsFromEnvironment();
     if (auto jobs = line.Option("--jobs"))
         options.nHostConnections = RequireJobs(*jobs);
-    CBlotterSpace doc = LoadForCommand(path);
+    const CBlotterSpace before = LoadForCommand(path);
+    CBlotterSpace doc = before;
     // A category asked for on the command line filters this run only; the window's choice
     // stays as it was saved.
-    const std::string savedFilter = doc.m_strCategoryFilter;
     if (auto category = line.Option("--category"))
         doc.m_strCategoryFilter = *category;
     bool fetch = !line.HasFlag("--no-fetch");
@@ -144,7 +150,7 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
                      std::time_t when) {
         RunAlertTest(trade, price, change, d, when, mailers, [&](const std::string& text) {
             bMailFailed = true;
-            std::cerr << "tfport: mail: " << text << "\n";
+            std::cerr << "tfport: mail: " << EscapeControls(text) << "\n";
         });
     };
     std::time_t now = std::time(nullptr);
@@ -155,19 +161,25 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
     // history that cannot be written is told on standard error and the portfolio is saved all
     // the same.
     if (fetch) {
-        CRefreshHistory history(
-            path, [](const std::string& text) { std::cerr << "tfport: " << text << "\n"; });
+        CRefreshHistory history(path, [](const std::string& text) {
+            std::cerr << "tfport: " << EscapeControls(text) << "\n";
+        });
         history.Record(doc, result, std::time(nullptr));
     }
-    doc.m_strCategoryFilter = savedFilter;
-    SaveForCommand(path, doc);
+    doc.m_strCategoryFilter = before.m_strCategoryFilter;
+
+    CLockedPortfolio portfolio(path);
+    // What the refresh changed (prices, changes, states) goes onto the file's latest
+    // version; trades another program added, changed or removed meanwhile stay so.
+    portfolio.Doc() = MergePortfolios(before, doc, portfolio.Doc()).doc;
+    portfolio.Save();
 
     out << std::left << std::setw(kSymbolWidth) << kBlotterSideHeading << std::right;
     for (int c = 0; c < kBlotterColumns; ++c)
         out << std::setw(kCellWidth) << kBlotterHeadings[c];
     out << std::setw(kArrivedWidth) << kArrivedHeading << "\n";
     for (const BlotterRow& row : result.rows) {
-        out << std::left << std::setw(kSymbolWidth) << row.symbol << std::right;
+        out << std::left << std::setw(kSymbolWidth) << TerminalText(row.symbol) << std::right;
         for (const std::string& cell : row.cells)
             out << std::setw(kCellWidth) << cell;
         out << std::setw(kArrivedWidth)
@@ -181,8 +193,9 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
         << RefreshCaption(std::time(nullptr)) << "\n";
     for (const SQuoteReply& reply : result.quotes) {
         if (!reply.Ok())
-            std::cerr << "tfport: " << reply.request.strSymbol << " (" << reply.request.strCountry
-                      << "): " << reply.Reason() << "\n";
+            std::cerr << "tfport: " << TerminalText(reply.request.strSymbol) << " ("
+                      << TerminalText(reply.request.strCountry)
+                      << "): " << EscapeControls(reply.Reason()) << "\n";
     }
     if (result.nQuotesFailed > 0)
         std::cerr << "tfport: " << result.nQuotesFailed << " of " << result.nQuotesAsked

@@ -52,8 +52,8 @@ int CmdSettings(const CCommandLine& line, std::ostream& out)
 {
     if (!line.positional.empty())
         throw CCommandError{"usage: tfport settings [--OPTION VALUE]...", 2};
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     int changed = 0;
     auto apply = [&](const char* option, auto&& set) {
         if (auto value = line.Option(option)) {
@@ -90,7 +90,7 @@ int CmdSettings(const CCommandLine& line, std::ostream& out)
           [&](const std::string& v, const char* n) { doc.m_strPagerAddress = Text(v, n); });
     if (changed == 0)
         throw CCommandError{"settings: name at least one setting to change (see tfport --help)", 2};
-    SaveForCommand(path, doc);
+    portfolio.Save();
     out << "Changed " << changed << " setting(s)\n";
     return 0;
 }

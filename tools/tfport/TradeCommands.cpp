@@ -7,6 +7,7 @@
 #include "model/Ledger.h"
 #include "platform/text/FormatAmount.h"
 #include "tools/tfport/Commands.h"
+#include "tools/tfport/TerminalText.h"
 
 namespace {
 std::string Checked(const std::string& problem, const std::string& text)
@@ -65,16 +66,17 @@ void PrintSale(const CBlotterSpace& doc, std::int32_t id, std::ostream& out)
     TradeRecord sale{};
     doc.FindTrade(id, sale);
     out << "Trade " << sale.id << ": sold " << FormatAmount(sale.quantity, 2) << " "
-        << TradeSymbol(sale) << " at " << FormatAmount(sale.price, 4) << " from trade "
-        << sale.refId << ", realized " << FormatAmount(sale.realizedPL, 2) << "\n";
+        << TerminalText(TradeSymbol(sale)) << " at " << FormatAmount(sale.price, 4)
+        << " from trade " << sale.refId << ", realized " << FormatAmount(sale.realizedPL, 2)
+        << "\n";
 }
 
 // sell --symbol S QTY PRICE, or sell S QTY PRICE when S is not a trade number.
 int SellSymbol(const CCommandLine& line, std::ostream& out, const std::string& symbol,
                std::size_t first)
 {
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeValues values;
     values.bSell = true;
     values.symbol = CheckedSymbol(symbol);
@@ -91,7 +93,7 @@ int SellSymbol(const CCommandLine& line, std::ostream& out, const std::string& s
                                 symbol + ")"};
         return Refused(result);
     }
-    SaveForCommand(path, doc);
+    portfolio.Save();
     for (std::int32_t id : result.newIds)
         PrintSale(doc, id, out);
     return 0;
@@ -101,8 +103,8 @@ int SellSymbol(const CCommandLine& line, std::ostream& out, const std::string& s
 int CmdBuy(const CCommandLine& line, std::ostream& out)
 {
     RequireArguments(line, 3, "buy");
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeValues values;
     values.symbol = CheckedSymbol(line.positional[0]);
     values.quantity = RequireNumber(line.positional[1], "quantity");
@@ -113,7 +115,7 @@ int CmdBuy(const CCommandLine& line, std::ostream& out)
     LedgerResult result = AddBuy(doc, values, TradeDate(line));
     if (result.Refused())
         return Refused(result);
-    SaveForCommand(path, doc);
+    portfolio.Save();
     out << "Trade " << result.newId << ": bought " << FormatAmount(values.quantity, 2) << " "
         << values.symbol << " at " << FormatAmount(values.price, 4) << "\n";
     return 0;
@@ -130,8 +132,8 @@ int CmdSell(const CCommandLine& line, std::ostream& out)
     if (!IsTradeNumberText(first))
         return SellSymbol(line, out, first, 1);
 
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     const int id = RequireTradeId(first);
     TradeRecord buy{};
     if (!doc.FindTrade(id, buy))
@@ -154,7 +156,7 @@ int CmdSell(const CCommandLine& line, std::ostream& out)
                                 FormatAmount(result.heldQuantity, 2) + ")"};
         return Refused(result);
     }
-    SaveForCommand(path, doc);
+    portfolio.Save();
     PrintSale(doc, result.newId, out);
     return 0;
 }
@@ -162,8 +164,8 @@ int CmdSell(const CCommandLine& line, std::ostream& out)
 int CmdUpdate(const CCommandLine& line, std::ostream& out)
 {
     RequireArguments(line, 1, "update");
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeRecord trade = RequireLiveTrade(doc, RequireTradeId(line.positional[0]));
     TradeValues values;
     values.bSell = false; // only buys can be updated; a sale is refused by the rules
@@ -180,7 +182,7 @@ int CmdUpdate(const CCommandLine& line, std::ostream& out)
     LedgerResult result = UpdateTrade(doc, trade, values, buyDate);
     if (result.Refused())
         return Refused(result);
-    SaveForCommand(path, doc);
+    portfolio.Save();
     out << "Trade " << trade.id << " updated\n";
     return 0;
 }
@@ -188,13 +190,13 @@ int CmdUpdate(const CCommandLine& line, std::ostream& out)
 int CmdRemove(const CCommandLine& line, std::ostream& out)
 {
     RequireArguments(line, 1, "remove");
-    std::string path = PortfolioPath(line);
-    CBlotterSpace doc = LoadForCommand(path);
+    CLockedPortfolio portfolio(PortfolioPath(line));
+    CBlotterSpace& doc = portfolio.Doc();
     TradeRecord trade = RequireLiveTrade(doc, RequireTradeId(line.positional[0]));
     LedgerResult result = RemoveTrade(doc, trade);
     if (result.Refused())
         return Refused(result);
-    SaveForCommand(path, doc);
+    portfolio.Save();
     out << "Trade " << trade.id << " removed";
     TradeRecord buy{};
     if (trade.isSell && doc.FindTrade(trade.refId, buy))
