@@ -186,6 +186,27 @@ TEST_F(TfportHistoryTest, DailyKeepsEachDaysLastRowWithinTheRange)
         << prices.out;
 }
 
+TEST_F(TfportHistoryTest, TextsFromAnotherWriterReachTheTerminalEscapedAndInItsEncoding)
+{
+    ASSERT_EQ(Run({"init"}).exitCode, 0);
+    {
+        CHistoryDb db;
+        ASSERT_TRUE(db.Open(History(), EHistoryOpen::Create));
+        SHistoryRefresh refresh = history_test::SampleRefresh(StartOfLocalDay({2026, 2, 2}), 1);
+        refresh.category = "\xC9t\x1B[2J"; // E acute, then a terminal's clear-screen
+        ASSERT_TRUE(WriteRefresh(db, refresh));
+    }
+    tf::test::SProcessOptions utf8 = Options();
+    utf8.env.push_back({"LC_ALL", "C.UTF-8"});
+    const auto table = tf::test::RunProcess({TFPORT_PATH, "history"}, utf8);
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find("\xC3\x89t\\x1b[2J"), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find('\x1B'), std::string::npos);
+    const auto json = tf::test::RunProcess({TFPORT_PATH, "history", "--format", "json"}, utf8);
+    EXPECT_NE(json.out.find("\"category\": \"\xC3\x89t\\u001b[2J\""), std::string::npos)
+        << json.out;
+}
+
 TEST_F(TfportHistoryTest, ImportedClosesShowAValueFromDayOneAndABadLineRefusesTheFile)
 {
     // Trades with past dates, as a ledger with buy dates writes them.
