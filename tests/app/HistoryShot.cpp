@@ -15,6 +15,7 @@
 #include "engine/history/LocalDays.h"
 #include "model/BlotterSpace.h"
 #include "model/Ledger.h"
+#include "tests/model/TradeValuesForTests.h"
 #include "tests/support/tempdir/TempDir.h"
 
 namespace {
@@ -22,16 +23,10 @@ namespace {
 // 2026-03-05 14:07:45 in New York, the clock of the window tests.
 constexpr std::time_t kNow = 1772737665;
 
+// A buy or sale of the picture's portfolio, filed under Personal with a fee of 9.95.
 TradeValues Values(const char* pszSymbol, double dQuantity, double dPrice, const char* pszCountry)
 {
-    TradeValues values;
-    values.symbol = pszSymbol;
-    values.quantity = dQuantity;
-    values.price = dPrice;
-    values.brokerFee = 9.95;
-    values.category = "Personal";
-    values.country = pszCountry;
-    return values;
+    return MakeTradeValues(pszSymbol, dQuantity, dPrice, 9.95, false, "Personal", pszCountry);
 }
 
 std::int32_t Day(int year, int month, int day)

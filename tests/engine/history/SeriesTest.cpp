@@ -9,6 +9,7 @@
 #include "engine/history/LocalDays.h"
 #include "model/Ledger.h"
 #include "tests/engine/history/HistoryTestSupport.h"
+#include "tests/model/TradeValuesForTests.h"
 #include "tests/support/tempdir/TempDir.h"
 
 using namespace history_test;
@@ -23,14 +24,7 @@ std::int32_t March(int day)
 
 TradeValues Buy(const char* pszSymbol, double dQuantity, double dPrice, const char* pszCategory)
 {
-    TradeValues values;
-    values.symbol = pszSymbol;
-    values.quantity = dQuantity;
-    values.price = dPrice;
-    values.brokerFee = 10;
-    values.category = pszCategory;
-    values.country = "United States";
-    return values;
+    return MakeTradeValues(pszSymbol, dQuantity, dPrice, 10, false, pszCategory);
 }
 
 // IBM: 100 bought March 2 at 10, 40 sold March 4. MSFT (Business): 10 bought March 1 at 50.
