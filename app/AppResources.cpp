@@ -52,6 +52,7 @@ void RegisterAppResources()
                                   SMenuItem::Command("Edit &Categories...", kCmdEditCategories),
                                   SMenuItem::Command("&Edit Pager Alerts...", kCmdEditPagerAlerts),
                                   SMenuItem::Command("&Preferences...", kCmdPreferences),
+                                  SMenuItem::Command("&History...", kCmdHistory),
                                   SMenuItem::Separator(), SMenuItem::Command("E&xit", IDOK)}),
                     SMenuItem::Popup("&Help", {SMenuItem::Command("&About", kCmdAbout)})});
     RegisterMenuResource(kTrayMenu,

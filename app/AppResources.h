@@ -40,6 +40,8 @@ constexpr unsigned kCmdEditTrades = 32774;
 constexpr unsigned kCmdRestore = 32776;
 constexpr unsigned kCmdEditCategories = 32777;
 constexpr unsigned kCmdEditPagerAlerts = 32778;
+// The History window, after Preferences in the File menu.
+constexpr unsigned kCmdHistory = 32779;
 constexpr unsigned kSysAbout = 16;
 
 // The refresh timer.

@@ -1,5 +1,6 @@
 #include "app/BlotterDlg.h"
 
+#include <iostream>
 #include <mutex>
 
 #include <QApplication>
@@ -76,6 +77,14 @@ template <class F> void CBlotterDlg::PostToWindow(const std::shared_ptr<SWindowL
 
 CBlotterDlg::CBlotterDlg(SBlotterServices services)
     : CDialog(BlotterDlgTemplate()), m_services(WithDefaults(std::move(services))),
+      m_history(m_services.strPortfolioPath,
+                [this](const std::string& strText) {
+                    // Said once a run: on standard error for a log, and on the status line beside
+                    // what the refresh itself has to say.
+                    std::cerr << "tallyfern: " << strText << "\n";
+                    const std::string strShown = StatusText();
+                    ShowStatus(strShown.empty() ? strText : strShown + "; " + strText);
+                }),
       m_pLink(std::make_shared<SWindowLink>())
 {
     m_pLink->pDlg = this;

@@ -29,6 +29,7 @@
 #include "engine/AlertOutbox.h"
 #include "engine/AlertTest.h"
 #include "engine/RefreshCycle.h"
+#include "engine/RefreshHistory.h"
 #include "grid/BlotterGrid.h"
 #include "model/BlotterSpace.h"
 #include "model/PortfolioTransaction.h"
@@ -96,6 +97,7 @@ class CBlotterDlg : public CDialog
     const RefreshResult& LastRefresh() const { return m_lastRefresh; }
     bool IsClosed() const { return m_bClosed; }
     const std::string& PortfolioPath() const { return m_services.strPortfolioPath; }
+    const std::string& HistoryPath() const { return m_history.Path(); }
 
   protected:
     bool OnCreate() override;
@@ -157,6 +159,8 @@ class CBlotterDlg : public CDialog
     void ShowAlertOnDesktop(const SAlertMail& mail, AlertOutcome outcome);
 
     SBlotterServices m_services;
+    // Every fetching refresh's totals and quotes, beside the portfolio file.
+    CRefreshHistory m_history;
     CBlotterGrid m_grid;
     CBlotterSpace m_doc;
     std::int32_t m_bTimerRunning = 0;

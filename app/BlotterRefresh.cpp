@@ -192,6 +192,11 @@ void CBlotterDlg::FinishRefresh(const std::vector<SQuoteReply>* pReplies, bool b
     // Before the save, so that what the save has to say is the line's last word.
     if (pReplies != nullptr)
         ShowStatus(RefreshFailureText(result));
+    // Only fetched prices are history; a refresh from the stored prices (a category change)
+    // adds nothing new. A history that cannot be written is said beside the failures and
+    // never stops the save.
+    if (pReplies != nullptr)
+        m_history.Record(m_doc, result, m_services.clock());
     m_lastRefresh = std::move(result);
     SavePortfolio();
     SetWindowText(RefreshCaption(m_services.clock()));

@@ -1,10 +1,11 @@
-// The four File menu commands that open the editing dialogs. The trade and category dialogs
-// work on a copy of the latest document; on OK their changes are merged into the window's
-// document as it is by then (a HotSync taken in by a refresh while the dialog was open
-// stays), which is then saved and read again; the two preferences dialogs change settings
-// only (and the timer), saving nothing.
+// The File menu commands that open dialogs. The trade and category dialogs work on a copy of
+// the latest document; on OK their changes are merged into the window's document as it is by
+// then (a HotSync taken in by a refresh while the dialog was open stays), which is then saved
+// and read again; the two preferences dialogs change settings only (and the timer), saving
+// nothing; the History window only reads.
 #include "app/AppResources.h"
 #include "app/BlotterDlg.h"
+#include "app/HistoryDlg.h"
 #include "app/PagerPrefsDlg.h"
 #include "app/PreferencesDlg.h"
 #include "app/dialogs/EditCategoriesDlg.h"
@@ -45,6 +46,10 @@ void CBlotterDlg::MapEditCommands()
             return;
         dlg.StoreTo(m_doc);
         ApplyRefreshTimer(*this, m_doc.m_bAutoRefresh, m_doc.m_nRefreshMinutes, m_bTimerRunning);
+    });
+    MapCommand(kCmdHistory, [this] {
+        CHistoryDlg dlg(m_doc, m_history.Path(), m_services.clock, this);
+        dlg.DoModal();
     });
     MapCommand(kCmdEditPagerAlerts, [this] {
         SPagerMailServices mail;

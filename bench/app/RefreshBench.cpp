@@ -14,8 +14,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "app/AppResources.h"
 #include "app/BlotterDlg.h"
+#include "bench/app/BenchApp.h"
 #include "bench/support/RefreshBenchSupport.h"
 #include "model/PortfolioFile.h"
 #include "model/TradeRecord.h"
@@ -36,21 +36,6 @@ constexpr int kSlowReplyMs = 100;
 constexpr int kRefreshWaitMs = 120000;
 
 enum ECycle { kSequential = 0, kConcurrent = 1 };
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "bench_app_refresh";
-    static char* argv[] = {name, nullptr};
-    static auto* pApp = [] {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        auto* p = new QApplication(argc, argv);
-        RegisterAppResources();
-        return p;
-    }();
-    return *pApp;
-}
 
 // A folder with an info.kgw of nPositions open buys; removed with the object.
 class CPortfolioFolder
@@ -124,7 +109,7 @@ template <class Work, class Done> qint64 LongestBusyMs(Work work, Done done)
 
 void BM_RefreshWithoutFetching10000(benchmark::State& state)
 {
-    App();
+    BenchApp();
     CRecordingShellHost shell;
     CPortfolioFolder folder(kOfflinePositions);
     // The start's own refresh finds no quote source.
@@ -137,7 +122,7 @@ BENCHMARK(BM_RefreshWithoutFetching10000)->Unit(benchmark::kMillisecond)->MinTim
 
 void BM_FetchingRefresh200(benchmark::State& state)
 {
-    App();
+    BenchApp();
     CRecordingShellHost shell;
     CQuoteBook book;
     for (int n = 0; n < kFetchedPositions; ++n) {
@@ -175,7 +160,7 @@ BENCHMARK(BM_FetchingRefresh200)->Unit(benchmark::kMillisecond)->MinTime(2.0)->U
 
 void BM_InterfaceThreadDuringRefresh100(benchmark::State& state)
 {
-    App();
+    BenchApp();
     CRecordingShellHost shell;
     CDelayedQuoteServer server(kSlowReplyMs);
     if (!server.IsRunning()) {

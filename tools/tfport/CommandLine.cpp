@@ -88,11 +88,11 @@ std::string Converted(const std::string& text, const CLocaleText& locale)
 } // namespace
 
 void ConvertArguments(CCommandLine& line, const CLocaleText& locale,
-                      const std::set<std::string>& paths, bool bFirstIsPath)
+                      const std::set<std::string>& paths, bool bFirstIsPath, bool bSecondIsPath)
 {
     line.command = Converted(line.command, locale);
     for (std::size_t i = 0; i < line.positional.size(); ++i)
-        if (!(bFirstIsPath && i == 0))
+        if (!(bFirstIsPath && i == 0) && !(bSecondIsPath && i == 1))
             line.positional[i] = Converted(line.positional[i], locale);
     for (auto& [name, value] : line.options)
         if (!paths.count(name))

@@ -45,11 +45,12 @@ constexpr int kExitBusy = 75;
 CCommandLine ParseCommandLine(int argc, char** argv, const std::vector<std::string>& valued);
 
 // Converts every text of the line from the locale's encoding to Windows-1252, the model's,
-// except the values of the options in `paths` and, with bFirstIsPath, the first positional
-// argument: file names stay as the file system spells them. Text without a Windows-1252 form
-// is refused, naming the character.
+// except the values of the options in `paths` and, with bFirstIsPath or bSecondIsPath, the
+// first or second positional argument: file names stay as the file system spells them. Text
+// without a Windows-1252 form is refused, naming the character.
 void ConvertArguments(CCommandLine& line, const CLocaleText& locale,
-                      const std::set<std::string>& paths, bool bFirstIsPath);
+                      const std::set<std::string>& paths, bool bFirstIsPath,
+                      bool bSecondIsPath = false);
 
 // A finite number, or an error naming `what`.
 double RequireNumber(const std::string& text, const char* what);

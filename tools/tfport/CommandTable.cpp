@@ -104,6 +104,23 @@ const std::vector<STfportCommand>& TfportCommands()
          "logout    removes it from the keyring again\n"
          "test      sends one test message to the pager address, prints the server's reply\n"
          "          and exits 0, or prints what failed and exits 4\n"},
+        {"history", CmdHistory,
+         "history [--symbol S] [--since DATE] [--until DATE] [--daily]\n"
+         "               [--format table|csv|json]\n"
+         "       tfport history import FILE",
+         "the value over time, or one symbol's prices, from the price history",
+         "Every fetching refresh (of the window and of \"tfport refresh\") adds its totals and\n"
+         "the prices that arrived to the price history, info.kgw.history.sqlite beside the\n"
+         "portfolio. \"tfport history\" prints the totals of every refresh over time, or with\n"
+         "--symbol the prices of one symbol. --since and --until bound the time (a day alone\n"
+         "is the whole day); --daily keeps each day's last row. The table is for reading; csv\n"
+         "(with a header line) and json are for spreadsheets and plotting tools.\n"
+         "\n"
+         "import    reads daily closes from a CSV file with the header date,symbol,close\n"
+         "          (\"2025-03-04,IBM,131.20\"); the value of each day is then computed from\n"
+         "          those closes and the trades held that day (by their buy and sell dates).\n"
+         "          One bad line refuses the whole file, named by its line.\n",
+         true, false, false, true},
     };
     return commands;
 }
@@ -129,7 +146,7 @@ const std::vector<std::string>& ValuedOptions()
         "--symbol",       "--quantity",    "--price",         "--date",          "--auto-refresh",
         "--interval",     "--deduct-fees", "--use-bid",       "--check-version", "--base-country",
         "--external-ytd", "--alerts",      "--alert-percent", "--smtp-server",   "--mail-from",
-        "--pager",        "--jobs"};
+        "--pager",        "--jobs",        "--since",         "--until"};
     return valued;
 }
 

@@ -23,17 +23,19 @@ int CmdQuote(const CCommandLine& line, std::ostream& out);
 int CmdRefresh(const CCommandLine& line, std::ostream& out);
 int CmdSettings(const CCommandLine& line, std::ostream& out);
 int CmdMail(const CCommandLine& line, std::ostream& out);
+int CmdHistory(const CCommandLine& line, std::ostream& out);
 
 struct STfportCommand
 {
     const char* name;
     int (*run)(const CCommandLine&, std::ostream&);
-    const char* synopsis;      // the arguments after "tfport"
-    const char* summary;       // one line for the overview
-    const char* details;       // the rest of its help page
-    bool bDates = false;       // its help names the date format
-    bool bCountries = false;   // its help names the countries
-    bool bFirstIsPath = false; // its first argument is a file name, not text
+    const char* synopsis;       // the arguments after "tfport"
+    const char* summary;        // one line for the overview
+    const char* details;        // the rest of its help page
+    bool bDates = false;        // its help names the date format
+    bool bCountries = false;    // its help names the countries
+    bool bFirstIsPath = false;  // its first argument is a file name, not text
+    bool bSecondIsPath = false; // its second argument is a file name ("history import FILE")
 };
 
 const std::vector<STfportCommand>& TfportCommands();

@@ -56,6 +56,7 @@ std::vector<Field> Fields(const TradeRecord& t)
         {"sellDate", IsoLocalTime(t.sellDate), true},
     };
 }
+} // namespace
 
 // A JSON string; every control character, C1 ones included, as a \u escape so that the
 // output is also safe to print.
@@ -107,7 +108,6 @@ std::string CsvField(const std::string& value)
     }
     return out + "\"";
 }
-} // namespace
 
 void WriteTradesJson(const CBlotterSpace& doc, std::ostream& out)
 {

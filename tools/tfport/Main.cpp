@@ -18,7 +18,8 @@ int Run(int argc, char** argv, const CLocaleText& locale, std::ostream& rawErr)
             return 0;
         }
         const STfportCommand* command = FindTfportCommand(line.command);
-        ConvertArguments(line, locale, {"--file"}, command && command->bFirstIsPath);
+        ConvertArguments(line, locale, {"--file"}, command && command->bFirstIsPath,
+                         command && command->bSecondIsPath);
         if (line.command == "help" && !line.positional.empty()) {
             const STfportCommand* topic = FindTfportCommand(line.positional[0]);
             if (!topic)

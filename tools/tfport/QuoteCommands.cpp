@@ -12,6 +12,7 @@
 #include "engine/AlertTest.h"
 #include "engine/AlertTexts.h"
 #include "engine/RefreshCycle.h"
+#include "engine/RefreshHistory.h"
 #include "model/PortfolioMerge.h"
 #include "platform/keyring/SecretStore.h"
 #include "platform/text/BlotterHeadings.h"
@@ -156,6 +157,15 @@ int CmdRefresh(const CCommandLine& line, std::ostream& out)
     RefreshResult result = RunRefresh(doc, fetch, fetch ? QuoteBatchFunction(FetchQuotes) : nullptr,
                                       alert, now, options);
     progress.Clear();
+    // A fetching refresh adds its totals and the quotes that arrived to the price history; a
+    // history that cannot be written is told on standard error and the portfolio is saved all
+    // the same.
+    if (fetch) {
+        CRefreshHistory history(path, [](const std::string& text) {
+            std::cerr << "tfport: " << EscapeControls(text) << "\n";
+        });
+        history.Record(doc, result, std::time(nullptr));
+    }
     doc.m_strCategoryFilter = before.m_strCategoryFilter;
 
     CLockedPortfolio portfolio(path);
