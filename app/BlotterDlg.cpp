@@ -293,11 +293,11 @@ void CBlotterDlg::ShowStatus(const std::string& strText)
 
 bool CBlotterDlg::IsBusy() const
 {
-    {
-        std::lock_guard<std::mutex> lock(m_pLink->mutex);
-        if (m_pLink->nInFlight > 0)
-            return true;
-    }
-    return m_bRefreshing || m_bStartVersionPending || m_pOutbox->IsBusy() ||
-           m_bShowingMailFailure || !m_mailFailures.empty();
+    // The outbox first: it posts its outcome to the window before it stops counting as busy,
+    // so a post made by the time it is idle is in the count read after it.
+    if (m_bRefreshing || m_bStartVersionPending || m_pOutbox->IsBusy() || m_bShowingMailFailure ||
+        !m_mailFailures.empty())
+        return true;
+    std::lock_guard<std::mutex> lock(m_pLink->mutex);
+    return m_pLink->nInFlight > 0;
 }
