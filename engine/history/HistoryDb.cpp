@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +48,20 @@ bool Exists(const std::string& strPath)
     {
     };
     return ::lstat(strPath.c_str(), &st) == 0;
+}
+
+// A new history holds a person's prices and totals, as the portfolio does: it is made empty
+// (an empty file is an empty database) for its owner alone, whatever the umask; SQLite gives
+// its log and shared-memory files the mode of the database. A file already there is left be.
+bool CreateOwnerOnly(const std::string& strPath)
+{
+    const int fd = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return errno == EEXIST;
+    // The mode given to open is narrowed by the umask, never widened; 0600 is what is wanted.
+    const bool bModeSet = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0;
+    return ::close(fd) == 0 && bModeSet;
 }
 
 std::string DamagedName(const std::string& strPath)
@@ -117,6 +132,13 @@ bool CHistoryDb::OpenOnce(EHistoryOpen mode)
     Close();
     if (mode == EHistoryOpen::ExistingOnly && !Exists(m_strPath))
         return Fail(EHistoryFault::Missing, "there is no price history yet");
+    if (mode != EHistoryOpen::ExistingOnly && !CreateOwnerOnly(m_strPath)) {
+        const int err = errno;
+        if (err == ENOSPC)
+            return Fail(EHistoryFault::Full, "the disk is full");
+        return Fail(EHistoryFault::CannotOpen,
+                    std::string("it cannot be opened or created (") + std::strerror(err) + ")");
+    }
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(m_strPath.c_str(), &m_pDb, flags, nullptr);
     bool bReady = rc == SQLITE_OK ? true : Fail(rc);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 #include "engine/history/HistoryStore.h"
@@ -95,6 +96,34 @@ TEST(HistoryDb, ARefreshWritesItsRowAndOneRowPerQuoteThatArrived)
     EXPECT_EQ(prices[0].change, 0.5);
     EXPECT_FALSE(prices[0].bImported);
     EXPECT_EQ(QueryNumber(path, "SELECT hour FROM quote WHERE symbol = 'S1'"), (kNow - 2) / 3600);
+}
+
+TEST(HistoryDb, IsReadableByItsOwnerAloneWhateverTheUmask)
+{
+    // The history holds a person's prices and totals, as the portfolio does: a new one and its
+    // log are the owner's alone, also where the portfolio lies in a folder others can read.
+    tf::test::CTempDir dir("tf-history");
+    const std::string path = dir.File("h.sqlite");
+    const mode_t previous = ::umask(022);
+    CHistoryDb db;
+    const bool bOpened = db.Open(path, EHistoryOpen::Create);
+    ::umask(previous);
+    ASSERT_TRUE(bOpened) << db.FaultText();
+    ASSERT_TRUE(WriteRefresh(db, SampleRefresh(kNow, 2))) << db.FaultText();
+    for (const std::string& file : {path, path + "-wal", path + "-shm"}) {
+        ASSERT_TRUE(fs::exists(file)) << file;
+        EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write)
+            << file;
+    }
+
+    // A history the user has opened to others keeps the mode the user gave it.
+    db.Close();
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    CHistoryDb again;
+    ASSERT_TRUE(again.Open(path, EHistoryOpen::Create)) << again.FaultText();
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST(HistoryDb, ARefreshIsOneTransactionWhereverTheDiskFails)
